@@ -1,0 +1,3 @@
+#include "app/ovraInstance.h"
+
+HINSTANCE g_hInstance = nullptr;

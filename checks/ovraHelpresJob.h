@@ -1,0 +1,15 @@
+#pragma once
+
+#include "scan/ovraJob.h"
+
+namespace ovra {
+
+class HelpresJob : public Job {
+public:
+    HelpresJob();
+    void OnRun(JobStatus& status, std::vector<JobResult>& results) override;
+
+    void ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* keyPath);
+};
+
+} // namespace ovra

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace ovra {
+
+// Owns one open registry key and closes it on every path.
+class RegKey {
+public:
+    RegKey() = default;
+    explicit RegKey(HKEY key) : m_hKey(key) {}
+    ~RegKey() { Close(); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    // Opens path under parent; true when the registry answered success.
+    bool Open(HKEY parent, const char* path, REGSAM access)
+    {
+        Close();
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(parent, path, 0, access, &key) != ERROR_SUCCESS)
+            return false;
+        m_hKey = key;
+        return true;
+    }
+
+    void Close()
+    {
+        if (m_hKey) {
+            RegCloseKey(m_hKey);
+            m_hKey = nullptr;
+        }
+    }
+
+    HKEY Get() const { return m_hKey; }
+    HKEY* Receive() { Close(); return &m_hKey; }
+    explicit operator bool() const { return m_hKey != nullptr; }
+
+    // A record's root travels as the predefined handle's 32-bit value.
+    static HKEY Root(uint32_t value) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(static_cast<int32_t>(value))); }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+} // namespace ovra

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "scan/ovraJob.h"
+
+namespace ovra {
+
+class SoftwareLocationsJob : public Job {
+public:
+    SoftwareLocationsJob();
+    void OnRun(JobStatus& status, std::vector<JobResult>& results) override;
+
+    void ScanAppFolders(JobStatus& status, std::vector<JobResult>& results);
+    void ScanMRUCache(JobStatus& status, std::vector<JobResult>& results);
+};
+
+} // namespace ovra

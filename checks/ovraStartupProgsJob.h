@@ -1,0 +1,13 @@
+#pragma once
+
+#include "scan/ovraJob.h"
+
+namespace ovra {
+
+class StartupProgsJob : public Job {
+public:
+    StartupProgsJob();
+    void OnRun(JobStatus& status, std::vector<JobResult>& results) override;
+};
+
+} // namespace ovra

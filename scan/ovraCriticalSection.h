@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+namespace ovra {
+
+// A lock shared by the scan thread and the user-interface thread; Guard
+// holds it for one scope.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&m_section); }
+    ~CriticalSection() { DeleteCriticalSection(&m_section); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+
+    class Guard {
+    public:
+        explicit Guard(CriticalSection& lock) : m_lock(lock) { EnterCriticalSection(&m_lock.m_section); }
+        ~Guard() { LeaveCriticalSection(&m_lock.m_section); }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        CriticalSection& m_lock;
+    };
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
+} // namespace ovra

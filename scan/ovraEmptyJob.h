@@ -1,0 +1,17 @@
+#pragma once
+
+#include "scan/ovraJob.h"
+
+namespace ovra {
+
+// "My Computer": stands for all sections together and finds nothing itself.
+class EmptyJob : public Job {
+public:
+    EmptyJob()
+    {
+        m_strName = "My Computer";
+        m_strDescription = "Scans all registry parts on your computer.";
+    }
+};
+
+} // namespace ovra

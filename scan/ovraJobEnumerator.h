@@ -1,0 +1,23 @@
+#pragma once
+
+#include "scan/ovraJob.h"
+
+#include <vector>
+
+namespace ovra {
+
+// The process-wide catalogue of the nine scan jobs; a job's id is its index.
+class JobEnumerator {
+public:
+    JobEnumerator();
+    ~JobEnumerator();
+    JobEnumerator(const JobEnumerator&) = delete;
+    JobEnumerator& operator=(const JobEnumerator&) = delete;
+
+    Job* Find(int id) const;
+
+    std::vector<Job*> m_jobs;
+    static JobEnumerator* mSingleton;
+};
+
+} // namespace ovra

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace ovra {
+
+// Handed to a running job: the count of records it appended, and the cancel
+// request that the user-interface thread sets while the scan thread polls it.
+struct JobStatus {
+    int32_t nCount = 0;
+    std::atomic<bool> bCancel{false};
+};
+
+} // namespace ovra

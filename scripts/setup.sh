@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what building and testing Ovra Hivemend needs on Debian 12.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+packages=(
+  g++-mingw-w64-i686-posix   # the 32-bit Windows cross compiler
+  cmake make
+  wine wine32:i386           # runs the program and its tests
+  xvfb x11-utils x11-apps xdotool imagemagick   # windows without a display, screenshots
+  googletest                 # test framework, built from source with the cross compiler
+  clang libclang-rt-14-dev   # native fuzzing of the command-line parser
+  python3 python3-pil        # resource generator
+  nsis zip                   # installer and portable package
+  mtools dosfstools          # small FAT images for fault drills
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  updated=0
+else
+  updated=1
+fi
+
+for p in "${packages[@]}"; do
+  have "$p" || need+=("$p")
+done
+
+if [ ${#need[@]} -eq 0 ]; then
+  echo "setup: everything is installed"
+  exit 0
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+echo "setup: installed ${need[*]}"

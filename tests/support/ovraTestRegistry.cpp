@@ -1,0 +1,261 @@
+#include "ovraTestRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace ovratest {
+
+namespace {
+
+std::string Hex(const void* data, DWORD size)
+{
+    std::string out;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    char byte[4];
+    for (DWORD i = 0; i < size; ++i) {
+        std::snprintf(byte, sizeof(byte), "%02x", bytes[i]);
+        out += byte;
+    }
+    return out;
+}
+
+void DumpKey(HKEY key, const std::string& indent, std::string& out)
+{
+    DWORD subkeys = 0, values = 0, maxSub = 0, maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSub, nullptr, &values, &maxName, &maxData,
+                         nullptr, nullptr) != ERROR_SUCCESS) {
+        out += indent + "<unreadable>\n";
+        return;
+    }
+    std::vector<char> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 2);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS) {
+            out += indent + "<value unreadable>\n";
+            continue;
+        }
+        char head[64];
+        std::snprintf(head, sizeof(head), " type=%lu size=%lu ", static_cast<unsigned long>(type),
+                      static_cast<unsigned long>(dataLen));
+        out += indent + "value '" + std::string(name.data(), nameLen) + "'" + head + Hex(data.data(), dataLen) + "\n";
+    }
+    std::vector<char> sub(maxSub + 2);
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD subLen = static_cast<DWORD>(sub.size());
+        if (RegEnumKeyExA(key, i, sub.data(), &subLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            out += indent + "<subkey unreadable>\n";
+            continue;
+        }
+        out += indent + "key '" + std::string(sub.data(), subLen) + "'\n";
+        HKEY child = nullptr;
+        if (RegOpenKeyExA(key, sub.data(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
+            DumpKey(child, indent + "  ", out);
+            RegCloseKey(child);
+        } else {
+            out += indent + "  <unopenable>\n";
+        }
+    }
+}
+
+LONG DeleteTreeA(HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    char name[16384];
+    for (;;) {
+        DWORD len = sizeof(name);
+        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (DeleteTreeA(key, name) != ERROR_SUCCESS)
+            break;
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(root, path);
+}
+
+} // namespace
+
+void add_key_(const char* file, int line, HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS) {
+        ADD_FAILURE_AT(file, line) << "RegCreateKeyExA(" << path << ") failed: " << rc;
+        return;
+    }
+    RegCloseKey(key);
+}
+
+void add_value_(const char* file, int line, HKEY root, const char* path, const char* name, DWORD type,
+                const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS) {
+        ADD_FAILURE_AT(file, line) << "RegCreateKeyExA(" << path << ") failed: " << rc;
+        return;
+    }
+    rc = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS)
+        ADD_FAILURE_AT(file, line) << "RegSetValueExA(" << path << ", " << (name ? name : "(default)")
+                                   << ") failed: " << rc;
+}
+
+void add_sz_(const char* file, int line, HKEY root, const char* path, const char* name, const char* text, DWORD type)
+{
+    add_value_(file, line, root, path, name, type, text, static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+void verify_value_(const char* file, int line, HKEY root, const char* path, const char* name, DWORD type,
+                   const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (rc != ERROR_SUCCESS) {
+        ADD_FAILURE_AT(file, line) << "key " << path << " missing: " << rc;
+        return;
+    }
+    DWORD gotType = 0, gotSize = 0;
+    rc = RegQueryValueExA(key, name, nullptr, &gotType, nullptr, &gotSize);
+    std::vector<BYTE> got(gotSize + 1);
+    if (rc == ERROR_SUCCESS)
+        rc = RegQueryValueExA(key, name, nullptr, &gotType, got.data(), &gotSize);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        ADD_FAILURE_AT(file, line) << "value " << path << "\\" << (name ? name : "(default)") << " missing: " << rc;
+        return;
+    }
+    if (gotType != type)
+        ADD_FAILURE_AT(file, line) << "value " << (name ? name : "(default)") << " type " << gotType << ", expected "
+                                   << type;
+    if (gotSize != size || (size && std::memcmp(got.data(), data, size) != 0))
+        ADD_FAILURE_AT(file, line) << "value " << (name ? name : "(default)") << " data " << Hex(got.data(), gotSize)
+                                   << ", expected " << Hex(data, size);
+}
+
+void verify_value_missing_(const char* file, int line, HKEY root, const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (rc != ERROR_FILE_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "value " << path << "\\" << (name ? name : "(default)")
+                                   << " still present (" << rc << ")";
+}
+
+void verify_key_(const char* file, int line, HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (rc != ERROR_SUCCESS)
+        ADD_FAILURE_AT(file, line) << "key " << path << " missing: " << rc;
+    else
+        RegCloseKey(key);
+}
+
+void verify_key_missing_(const char* file, int line, HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (rc == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        ADD_FAILURE_AT(file, line) << "key " << path << " still present";
+    } else if (rc != ERROR_FILE_NOT_FOUND) {
+        ADD_FAILURE_AT(file, line) << "key " << path << ": unexpected " << rc;
+    }
+}
+
+void delete_tree_(const char* file, int line, HKEY root, const char* path)
+{
+    LONG rc = DeleteTreeA(root, path);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "deleting " << path << " failed: " << rc;
+}
+
+void delete_value_(const char* file, int line, HKEY root, const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    LONG rc = RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "deleting value " << path << "\\" << name << " failed: " << rc;
+}
+
+void create_file_(const char* file, int line, const char* path, const char* content)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE_AT(file, line) << "cannot create " << path << ": " << GetLastError();
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(h, content, static_cast<DWORD>(std::strlen(content)), &written, nullptr);
+    CloseHandle(h);
+}
+
+void create_dir_(const char* file, int line, const char* path)
+{
+    // Creates every missing folder along the path.
+    std::string partial;
+    for (const char* p = path; *p; ++p) {
+        partial += *p;
+        if ((*p == '\\' && partial.size() > 3) || p[1] == '\0')
+            CreateDirectoryA(partial.c_str(), nullptr);
+    }
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        ADD_FAILURE_AT(file, line) << "cannot create folder " << path;
+}
+
+void delete_file_(const char* file, int line, const char* path)
+{
+    if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "cannot delete " << path << ": " << GetLastError();
+}
+
+void remove_dir_tree_(const char* file, int line, const char* path)
+{
+    std::string pattern = std::string(path) + "\\*";
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!std::strcmp(fd.cFileName, ".") || !std::strcmp(fd.cFileName, ".."))
+                continue;
+            std::string child = std::string(path) + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_dir_tree_(file, line, child.c_str());
+            else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    if (!RemoveDirectoryA(path) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "cannot remove folder " << path << ": " << GetLastError();
+}
+
+std::string dump_tree(HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    std::string out;
+    DumpKey(key, "", out);
+    RegCloseKey(key);
+    return out;
+}
+
+} // namespace ovratest

@@ -1,0 +1,288 @@
+// The scan run: the plan, the counters, the worker thread, the cancel flag
+// and the end notice, which arrives synchronously at a real window on this
+// (the user-interface) thread while the worker waits inside its send.
+#include "ovraTestWindow.h"
+#include "scan/ovraJobEnumerator.h"
+#include "ui/ovraCommandIds.h"
+#include "ui/ovraProgressPage.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using ovra::JobEnumerator;
+using ovra::ProgressPage;
+using ovratest::CommandWindow;
+using ovratest::PumpUntil;
+
+namespace {
+
+// Stands in a catalogue slot: appends a fixed number of records and can be
+// held until the test lets it go, so the test can act "during" this job.
+class GateJob : public ovra::Job {
+public:
+    explicit GateJob(int records) : m_records(records)
+    {
+        m_started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_release = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    }
+    ~GateJob() override
+    {
+        CloseHandle(m_started);
+        CloseHandle(m_release);
+    }
+    void Hold()
+    {
+        ResetEvent(m_started);
+        ResetEvent(m_release);
+    }
+    void Release() { SetEvent(m_release); }
+    bool WaitStarted() { return WaitForSingleObject(m_started, 10000) == WAIT_OBJECT_0; }
+
+    void OnRun(ovra::JobStatus& status, std::vector<ovra::JobResult>& results) override
+    {
+        ++runs;
+        SetEvent(m_started);
+        WaitForSingleObject(m_release, INFINITE);
+        if (delayMs)
+            Sleep(delayMs);
+        for (int i = 0; i < m_records; ++i) {
+            ovra::JobResult r;
+            r.nJobId = m_nId;
+            r.bSelected = true;
+            results.push_back(r);
+            ++status.nCount;
+        }
+    }
+    int runs = 0;
+    DWORD delayMs = 0;
+
+private:
+    int m_records;
+    HANDLE m_started;
+    HANDLE m_release;
+};
+
+DWORD WINAPI ReleaseLater(void* job)
+{
+    Sleep(20);
+    static_cast<GateJob*>(job)->Release();
+    return 0;
+}
+
+class ScanRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Give every slot but "My Computer" a job that finds a known number
+        // of records, so the counts can be checked without seeding.
+        for (int i = 1; i < 9; ++i) {
+            auto* job = new GateJob(i);
+            job->m_strName = catalogue.m_jobs[i]->m_strName;
+            job->m_nId = i;
+            delete catalogue.m_jobs[i];
+            catalogue.m_jobs[i] = job;
+        }
+        page.Create(window.Get());
+    }
+    GateJob* Gate(int i) { return static_cast<GateJob*>(catalogue.m_jobs[i]); }
+    bool WaitForNotice() { return PumpUntil([&] { return !window.commands.empty(); }); }
+
+    JobEnumerator catalogue;
+    CommandWindow window;
+    ProgressPage page;
+};
+
+} // namespace
+
+TEST_F(ScanRun, FinishedScanCountsEveryRecord)
+{
+    page.OnEnter();
+    ASSERT_EQ(page.m_steps.size(), 9u);
+    EXPECT_EQ(page.m_steps[0].pJob->m_strName, "My Computer");
+    page.OnRun();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+
+    ASSERT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
+    EXPECT_EQ(page.m_nJobsDone, 9);
+    int sum = 0;
+    for (size_t i = 0; i < page.m_steps.size(); ++i) {
+        EXPECT_EQ(page.m_steps[i].nState, 2);
+        EXPECT_EQ(page.m_steps[i].nFound, static_cast<int>(i)); // My Computer finds 0
+        sum += page.m_steps[i].nFound;
+    }
+    EXPECT_EQ(sum, static_cast<int>(page.m_results.size()));
+    EXPECT_EQ(sum, 36);
+    // In catalogue order, job by job.
+    EXPECT_EQ(page.m_results.front().nJobId, 1);
+    EXPECT_EQ(page.m_results.back().nJobId, 8);
+}
+
+TEST_F(ScanRun, CancelBeforeTheFirstJobRunsNoJob)
+{
+    page.OnEnter();
+    page.m_status.bCancel = true; // the user pressed Cancel before the worker began
+    page.OnRun();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
+    EXPECT_EQ(page.m_nJobsDone, 0);
+    for (const auto& step : page.m_steps)
+        EXPECT_EQ(step.nState, 0);
+    for (int i = 1; i < 9; ++i)
+        EXPECT_EQ(Gate(i)->runs, 0);
+    EXPECT_TRUE(page.m_results.empty());
+}
+
+TEST_F(ScanRun, CancelDuringTheLastJobStillEndsCancelled)
+{
+    Gate(8)->Hold();
+    page.OnEnter();
+    page.OnRun();
+    ASSERT_TRUE(Gate(8)->WaitStarted());
+    page.m_status.bCancel = true;
+    Gate(8)->Release();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
+    EXPECT_EQ(page.m_nJobsDone, 9);
+    EXPECT_EQ(page.m_steps[8].nState, 2);
+    EXPECT_EQ(page.m_steps[8].nFound, 8); // the running job finishes with what it found
+}
+
+TEST_F(ScanRun, CancelMidwayLeavesLaterRowsWaiting)
+{
+    Gate(4)->Hold();
+    page.OnEnter();
+    page.OnRun();
+    ASSERT_TRUE(Gate(4)->WaitStarted());
+    const ProgressPage::Snapshot during = page.TakeSnapshot();
+    EXPECT_EQ(during.strCurrentJob, "Windows Fonts");
+    EXPECT_EQ(during.nJobsDone, 4);
+    EXPECT_EQ(during.steps[4].nState, 1);
+    EXPECT_EQ(during.steps[5].nState, 0);
+    page.m_status.bCancel = true;
+    Gate(4)->Release();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
+    EXPECT_EQ(page.m_nJobsDone, 5);
+    for (int i = 5; i < 9; ++i) {
+        EXPECT_EQ(page.m_steps[i].nState, 0) << i;
+        EXPECT_EQ(Gate(i)->runs, 0) << i;
+    }
+}
+
+TEST_F(ScanRun, SecondScanStartsFromNothing)
+{
+    page.OnEnter();
+    page.OnRun();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    ASSERT_EQ(page.m_results.size(), 36u);
+
+    page.m_status.nCount = 77;
+    page.OnEnter();
+    EXPECT_TRUE(page.m_results.empty());
+    EXPECT_EQ(page.m_nJobsDone, 0);
+    EXPECT_EQ(page.m_status.nCount, 0);
+    EXPECT_FALSE(page.m_status.bCancel);
+    EXPECT_EQ(page.TakeSnapshot().strCurrentJob, "");
+    ASSERT_EQ(page.m_steps.size(), 9u);
+    for (const auto& step : page.m_steps) {
+        EXPECT_EQ(step.nState, 0);
+        EXPECT_EQ(step.nFound, 0);
+    }
+    window.commands.clear();
+    page.OnRun();
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
+    EXPECT_EQ(page.m_results.size(), 36u);
+}
+
+TEST_F(ScanRun, AWorkerThatCannotStartEndsTheScanAsCancelled)
+{
+    ProgressPage::s_nThreadStackReserve = 0x7FF00000; // no 32-bit process can reserve this
+    page.OnEnter();
+    page.OnRun();
+    ProgressPage::s_nThreadStackReserve = 0;
+    ASSERT_TRUE(WaitForNotice());
+    page.OnExit();
+    EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
+    EXPECT_EQ(page.m_nJobsDone, 0);
+    EXPECT_FALSE(page.IsScanRunning());
+}
+
+TEST_F(ScanRun, CancelsAtRandomMomentsAlwaysEndCleanly)
+{
+    const unsigned seed = std::random_device{}();
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
+    for (int i = 1; i < 9; ++i) {
+        Gate(i)->Release();
+        Gate(i)->delayMs = 2; // a scan of some 20 ms, cancelled anywhere in it
+    }
+    int cancelled = 0, finished = 0;
+    const DWORD handlesBefore = [] { DWORD n = 0; GetProcessHandleCount(GetCurrentProcess(), &n); return n; }();
+    for (int round = 0; round < 200; ++round) {
+        window.commands.clear();
+        page.OnEnter();
+        page.OnRun();
+        const DWORD delay = random() % 26;
+        if (delay)
+            Sleep(delay - 1);
+        page.m_status.bCancel = true;
+        ASSERT_TRUE(WaitForNotice()) << "round " << round;
+        page.OnExit();
+        ASSERT_EQ(window.commands.size(), 1u);
+        const ovra::ProgressPage::Snapshot s = page.TakeSnapshot();
+        int sum = 0;
+        for (const auto& step : s.steps)
+            sum += step.nFound;
+        ASSERT_EQ(sum, static_cast<int>(page.m_results.size())) << "round " << round;
+        if (window.commands[0] == ovra::IDC_SCAN_DONE) {
+            ++finished;
+            ASSERT_EQ(s.nJobsDone, 9);
+        } else {
+            ASSERT_EQ(window.commands[0], static_cast<unsigned>(ovra::IDC_SCAN_CANCELLED));
+            ++cancelled;
+        }
+    }
+    page.StopScan();
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    std::printf("200 cancelled scans: %d ended cancelled, %d had already finished; handles %lu -> %lu\n", cancelled,
+                finished, static_cast<unsigned long>(handlesBefore), static_cast<unsigned long>(handlesAfter));
+    EXPECT_EQ(cancelled + finished, 200);
+    EXPECT_LE(handlesAfter, handlesBefore + 2); // no thread handle left behind per scan
+}
+
+TEST_F(ScanRun, TeardownDuringAScanWaitsForTheWorker)
+{
+    // The page goes away while a job still runs, as when the main window is
+    // closed mid-scan: the worker must be stopped before the page's members
+    // are freed, and its end notice must not deadlock against the wait.
+    for (int round = 0; round < 20; ++round) {
+        CommandWindow parent;
+        auto* doomed = new ProgressPage;
+        doomed->Create(parent.Get());
+        Gate(3)->Hold();
+        doomed->OnEnter();
+        doomed->OnRun();
+        ASSERT_TRUE(Gate(3)->WaitStarted());
+        // Release the job from another thread a little later, while the
+        // destructor is already waiting.
+        HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, Gate(3), 0, nullptr);
+        if (round % 2)
+            DestroyWindow(parent.Get()); // the frame's window is gone first
+        delete doomed;
+        WaitForSingleObject(releaser, INFINITE);
+        CloseHandle(releaser);
+        EXPECT_EQ(Gate(4)->runs, 0) << "the worker went on after the cancel";
+        EXPECT_FALSE(parent.commands.size() > 1);
+        for (int i = 1; i < 9; ++i)
+            Gate(i)->runs = 0;
+    }
+}
