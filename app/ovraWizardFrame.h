@@ -1,0 +1,84 @@
+#pragma once
+
+#include "backup/ovraBackupManager.h"
+#include "backup/ovraExecutor.h"
+#include "scan/ovraJobEnumerator.h"
+#include "scan/ovraJobResult.h"
+#include "ui/ovraBackupFilePage.h"
+#include "ui/ovraButton.h"
+#include "ui/ovraProgressPage.h"
+#include "ui/ovraResultPage.h"
+#include "ui/ovraWelcomePage.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// The one top-level window and the owner of everything else: the catalogue,
+// the footer buttons, the four pages, the working record list and the
+// backup and repair services. Window, painting and message loop live in
+// ovraWizardFrame.cpp; the page flow (commands and page switches) in
+// ovraWizardFrameFlow.cpp.
+class WizardFrame {
+public:
+    WizardFrame();
+    ~WizardFrame();
+    WizardFrame(const WizardFrame&) = delete;
+    WizardFrame& operator=(const WizardFrame&) = delete;
+
+    void Create();
+    int Run();
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnPaint(HWND hwnd);
+    void OnSetCursor();
+    void OnLButtonDown(unsigned int flags, short x, short y);
+    void OnHelpClick();
+    void SetTitle(const char* title);
+
+    // Page flow.
+    void OnCommand(unsigned int id);
+    void ShowWelcomePage();
+    void ShowProgressPage();
+    void ShowResultPage();
+    void ShowBackupFilePage();
+    void ShowRestorePage();
+    void OnWelcomeNext();
+    void OnProgressTerminate();
+    void OnScanSuccess();
+    void OnScanFailure();
+    void OnResultPageBack();
+    void OnResultPageRepair();
+    void OnBackupPageBack();
+    void OnBackupPageNext();
+    void OnRestorePageBack();
+    void OnRestorePageNext();
+    void OnWizardExit();
+
+    static const int kClientWidth = 690;
+    static const int kClientHeight = 496;
+
+    HWND m_hWndWizard;
+    JobEnumerator m_jobEnumerator;
+    Button m_btnBack;
+    Button m_btnNext;
+    Button m_btnCancel;
+    std::string m_strBack;
+    std::string m_strNext;
+    std::string m_strCancel;
+    std::string m_strRepair;
+    WelcomePage m_welcomePage;
+    ProgressPage m_progressPage;
+    BackupFilePage m_backupFilePage;
+    ResultPage m_resultPage;
+    std::vector<JobResult> m_results;
+    BackupManager m_backupManager;
+    Executor m_executor;
+    std::string m_strTitle;
+
+    static WizardFrame* m_Singleton;
+};
+
+} // namespace ovra

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "scan/ovraJobResult.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// Writes records with the registry data they name to backup files, reads
+// them back, restores them, and keeps the folder of backups beside the
+// executable. No state: every operation works on the file handle it is given
+// (a Windows file handle passed as void*) or forms the folder path afresh.
+class BackupManager {
+public:
+    // Record format.
+    bool WriteString(void* file, const char* text);
+    void ReadString(void* file, std::string& text);
+    bool WriteRecord(void* file, JobResult& record);
+    bool WriteRegistryValue(void* file, HKEY root, const char* keyPath, const char* valueName);
+    bool WriteRegistryKey(void* file, HKEY root, const char* keyPath, const char* name);
+    bool HelperWriteKey(void* file, HKEY key, const char* name);
+    bool ReadRecord(void* file, JobResult& record);
+    void SkipRegistryValue(void* file);
+    void SkipRegistryKey(void* file);
+    bool RestoreRegistryValue(void* file, JobResult& record);
+    bool RestoreRegistryKey(void* file, JobResult& record);
+    bool HelperRestoreKey(void* file, HKEY parent);
+
+    // Store.
+    static void GetBackupDirectory(char* path); // 2048 bytes, ends with a backslash
+    void GetBackupName(std::string& name);
+    bool WriteBackup(const char* name, std::vector<JobResult>& records);
+    bool ReadBackup(const char* name, std::vector<JobResult>& records);
+    void GetBackupList(std::vector<std::string>& names);
+};
+
+} // namespace ovra

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scan/ovraJobResult.h"
+#include "ui/ovraResultView.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// The section list beside the cards: "All sections (n)" and one entry per
+// catalogue job with its icon and count; a click fills the result view.
+class GroupView {
+public:
+    struct GroupRef {
+        GroupRef() = default;
+        GroupRef(const GroupRef&) = delete;
+        GroupRef& operator=(const GroupRef&) = delete;
+        GroupRef(GroupRef&& other) noexcept;
+        GroupRef& operator=(GroupRef&& other) noexcept;
+        ~GroupRef();
+
+        std::vector<JobResult*> vecMembers;
+        std::string strName;
+        RECT rcBounds = {0, 0, 0, 0};
+        int nRecords = 0;
+        HICON hIcon = nullptr; // owned
+    };
+
+    static const int kEntryHeight = 32;
+    static const int kIndent = 20;
+
+    GroupView();
+    GroupView(const GroupView&) = delete;
+    GroupView& operator=(const GroupView&) = delete;
+
+    void Create(ResultView* view, HWND parent, int x, int y, int width, int height);
+    void LoadGroups(std::vector<JobResult>* results);
+    void LoadGroupMembers(int index);
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnLButtonDown(UINT flags, short x, short y);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWndView;
+    ResultView* m_pResultView;
+    std::vector<JobResult>* m_pResults;
+    std::vector<GroupRef> m_groups;
+    int m_nSelected;
+};
+
+} // namespace ovra

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "scan/ovraJobResult.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+namespace ovra {
+
+// The list of record cards: tick box, problem in bold, section and value in
+// grey; scrolls vertically; a click on a tick box flips the record's tick.
+class ResultView {
+public:
+    struct RecordRef {
+        JobResult* pRecord;
+        RECT rcBounds; // document coordinates, before scrolling
+    };
+
+    static const int kRowHeight = 60;
+    static const int kLineStep = 60;
+    static const int kPageStep = 300;
+
+    ResultView();
+    ResultView(const ResultView&) = delete;
+    ResultView& operator=(const ResultView&) = delete;
+
+    void Create(HWND parent, int x, int y, int width, int height);
+    void BeginAddRecords();
+    void AddRecord(JobResult* record);
+    void EndAddRecords();
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnDestroy();
+    void OnPaint();
+    void OnVScroll(int code, short position);
+    void OnLButtonDown(UINT flags, short x, short y);
+    void OnLButtonUp();
+    void OnMouseMove();
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWndView;
+    std::vector<RecordRef> m_records;
+    int m_nScrollPos;
+    int m_nTotalHeight;
+    HIMAGELIST m_hImageList;
+};
+
+} // namespace ovra
