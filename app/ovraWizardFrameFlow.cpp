@@ -1,0 +1,232 @@
+// The wizard's page flow: every footer button and both scan notices arrive
+// as WM_COMMAND and run one handler each; each page switch sets the title,
+// the three buttons and shows one page.
+#include "app/ovraWizardFrame.h"
+
+#include "checks/ovraFileHandle.h"
+#include "ui/ovraCommandIds.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace ovra {
+
+namespace {
+
+const char kSuccess[] = "All operations have been completed successfully.";
+
+bool IsChecked(HWND radio)
+{
+    return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+} // namespace
+
+void WizardFrame::OnCommand(unsigned int id)
+{
+    switch (id) {
+    case IDC_WELCOME_NEXT: OnWelcomeNext(); break;
+    case IDC_SCAN_CANCEL: OnProgressTerminate(); break;
+    case IDC_RESULT_BACK: OnResultPageBack(); break;
+    case IDC_RESULT_REPAIR: OnResultPageRepair(); break;
+    case IDC_BACKUP_BACK: OnBackupPageBack(); break;
+    case IDC_BACKUP_NEXT: OnBackupPageNext(); break;
+    case IDC_RESTORE_BACK: OnRestorePageBack(); break;
+    case IDC_RESTORE_NEXT: OnRestorePageNext(); break;
+    case IDC_SCAN_DONE: OnScanSuccess(); break;
+    case IDC_SCAN_CANCELLED: OnScanFailure(); break;
+    case IDC_EXIT: OnWizardExit(); break;
+    default: break;
+    }
+}
+
+// Page switches.
+
+void WizardFrame::ShowWelcomePage()
+{
+    SetTitle("Welcome to Ovra Hivemend");
+    m_btnBack.Disable(m_strBack.c_str());
+    m_btnNext.Enable(m_strNext.c_str(), IDC_WELCOME_NEXT);
+    m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
+    ShowWindow(m_welcomePage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowProgressPage()
+{
+    SetTitle("Working");
+    m_btnBack.Disable(m_strBack.c_str());
+    m_btnNext.Disable(m_strNext.c_str());
+    m_btnCancel.Enable(m_strCancel.c_str(), IDC_SCAN_CANCEL);
+    m_progressPage.OnEnter();
+    ShowWindow(m_progressPage.m_hWndPage, SW_SHOW);
+    m_progressPage.OnRun();
+}
+
+void WizardFrame::ShowResultPage()
+{
+    SetTitle("Scan Results");
+    m_btnBack.Enable(m_strBack.c_str(), IDC_RESULT_BACK);
+    m_btnNext.Enable(m_strRepair.c_str(), IDC_RESULT_REPAIR);
+    m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
+    m_resultPage.OnEnter(m_results);
+    ShowWindow(m_resultPage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowBackupFilePage()
+{
+    SetTitle("Select backup file");
+    m_btnBack.Enable(m_strBack.c_str(), IDC_BACKUP_BACK);
+    m_btnNext.Enable(m_strNext.c_str(), IDC_BACKUP_NEXT);
+    m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
+    m_backupFilePage.OnEnter();
+    ShowWindow(m_backupFilePage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowRestorePage()
+{
+    SetTitle("Select records to restore");
+    m_btnBack.Enable(m_strBack.c_str(), IDC_RESTORE_BACK);
+    m_btnNext.Enable(m_strNext.c_str(), IDC_RESTORE_NEXT);
+    m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
+    m_resultPage.OnEnter(m_results);
+    ShowWindow(m_resultPage.m_hWndPage, SW_SHOW);
+}
+
+// Handlers.
+
+void WizardFrame::OnWelcomeNext()
+{
+    if (IsChecked(m_welcomePage.m_hWndManage)) {
+        char folder[2048];
+        BackupManager::GetBackupDirectory(folder);
+        // On a fresh installation the folder does not exist yet, and the
+        // shell would silently open nothing.
+        CreateDirectoryA(folder, nullptr);
+        ShellExecuteA(m_hWndWizard, "explore", folder, nullptr, nullptr, SW_SHOW);
+        return;
+    }
+    ShowWindow(m_welcomePage.m_hWndPage, SW_HIDE);
+    if (IsChecked(m_welcomePage.m_hWndRestore))
+        ShowBackupFilePage();
+    else
+        ShowProgressPage();
+}
+
+void WizardFrame::OnProgressTerminate()
+{
+    m_progressPage.m_status.bCancel = true;
+}
+
+void WizardFrame::OnScanSuccess()
+{
+    ShowWindow(m_progressPage.m_hWndPage, SW_HIDE);
+    m_progressPage.OnExit();
+    m_results = m_progressPage.m_results;
+    ShowResultPage();
+}
+
+void WizardFrame::OnScanFailure()
+{
+    m_progressPage.OnExit();
+    ShowWindow(m_progressPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::OnResultPageBack()
+{
+    m_resultPage.OnExit();
+    ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::OnResultPageRepair()
+{
+    if (m_results.empty()) {
+        MessageBoxA(m_hWndWizard, "There is nothing to repair. Your system will not be modified.", "INFORMATION",
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (MessageBoxA(m_hWndWizard, "Do you want to create a backup?", "QUESTION", MB_YESNO | MB_ICONQUESTION) ==
+        IDYES) {
+        std::string name;
+        m_backupManager.GetBackupName(name);
+        if (!m_backupManager.WriteBackup(name.c_str(), m_results)) {
+            MessageBoxA(m_hWndWizard, "Failed to create a backup file. Your system will not be modified.",
+                        "FAILURE", MB_OK | MB_ICONERROR);
+            return;
+        }
+    }
+    if (m_executor.DeleteRecords(m_results))
+        MessageBoxA(m_hWndWizard, kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxA(m_hWndWizard,
+                    "There were some problems while removing unneeded records. You might want to restore a backup "
+                    "file, if you have created one.",
+                    "WARNING", MB_OK | MB_ICONWARNING);
+    m_resultPage.OnExit();
+    ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::OnBackupPageBack()
+{
+    m_backupFilePage.OnExit();
+    ShowWindow(m_backupFilePage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::OnBackupPageNext()
+{
+    if (!m_backupFilePage.ChooseBackupFile(m_backupFilePage.m_strBackupFile))
+        return;
+    m_results.clear();
+    m_backupManager.ReadBackup(m_backupFilePage.m_strBackupFile.c_str(), m_results);
+    m_backupFilePage.OnExit();
+    ShowWindow(m_backupFilePage.m_hWndPage, SW_HIDE);
+    ShowRestorePage();
+}
+
+void WizardFrame::OnRestorePageBack()
+{
+    m_resultPage.OnExit();
+    ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
+    ShowBackupFilePage();
+}
+
+void WizardFrame::OnRestorePageNext()
+{
+    if (MessageBoxA(m_hWndWizard, "Are you sure you want to restore?", "QUESTION", MB_YESNO | MB_ICONWARNING) !=
+        IDYES)
+        return;
+
+    char path[2048];
+    BackupManager::GetBackupDirectory(path);
+    FileHandle file;
+    const size_t folder = std::strlen(path);
+    if (folder + m_backupFilePage.m_strBackupFile.size() < sizeof(path)) {
+        std::snprintf(path + folder, sizeof(path) - folder, "%s", m_backupFilePage.m_strBackupFile.c_str());
+        file.Reset(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    // A file that cannot be opened (removed meanwhile, or held by another
+    // program) is reported and nothing is written.
+    const bool restored = file.IsOpen() && m_executor.RestoreRecords(file.Get(), m_results, m_backupManager);
+    file.Close();
+    if (restored)
+        MessageBoxA(m_hWndWizard, kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxA(m_hWndWizard, "There were some problems while restoring backup file.", "ERROR",
+                    MB_OK | MB_ICONERROR);
+    m_resultPage.OnExit();
+    ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::OnWizardExit()
+{
+    if (MessageBoxA(m_hWndWizard, "Do you want to quit?", "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        DestroyWindow(m_hWndWizard);
+}
+
+} // namespace ovra
