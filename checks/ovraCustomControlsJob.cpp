@@ -1,6 +1,13 @@
 #include "checks/ovraCustomControlsJob.h"
 
+#include "checks/ovraFileUtils.h"
+#include "checks/ovraRegWalk.h"
+
 namespace ovra {
+
+namespace {
+const char kKeyPath[] = "CLSID";
+}
 
 CustomControlsJob::CustomControlsJob()
 {
@@ -9,8 +16,23 @@ CustomControlsJob::CustomControlsJob()
     m_nIconId = 117;
 }
 
-void CustomControlsJob::OnRun(JobStatus&, std::vector<JobResult>&)
+// A class whose in-process server library is gone is reported as a whole
+// key. The walk reads the cancel flag before each class.
+void CustomControlsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
+    RegWalk::Subkeys(HKEY_CLASSES_ROOT, kKeyPath, &status.bCancel, [&](HKEY, const char* name) {
+        char serverKeyPath[kRegTextSize];
+        if (!RegText::Compose(serverKeyPath, "CLSID\\%s\\InprocServer32", name))
+            return;
+        char data[kRegTextSize];
+        char expanded[kRegTextSize];
+        const char* path = RegText::DefaultValue(HKEY_CLASSES_ROOT, serverKeyPath, data, expanded);
+        if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+            return;
+        RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, kKeyPath, name, "Custom control is invalid",
+                        RegText::Display("HKEY_CLASSES_ROOT\\%s", serverKeyPath),
+                        RegText::Display("(Default) = %s", path), kKindKey);
+    });
 }
 
 } // namespace ovra

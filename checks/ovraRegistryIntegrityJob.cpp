@@ -1,6 +1,13 @@
 #include "checks/ovraRegistryIntegrityJob.h"
 
+#include "checks/ovraFileUtils.h"
+#include "checks/ovraRegWalk.h"
+
 namespace ovra {
+
+namespace {
+const char kKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+}
 
 RegistryIntegrityJob::RegistryIntegrityJob()
 {
@@ -9,8 +16,19 @@ RegistryIntegrityJob::RegistryIntegrityJob()
     m_nIconId = 116;
 }
 
-void RegistryIntegrityJob::OnRun(JobStatus&, std::vector<JobResult>&)
+// One value per shell folder, its path as data; an existing folder is live.
+// The walk ignores the cancel flag: the scan run checks it next.
+void RegistryIntegrityJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
+    RegWalk::Values(HKEY_CURRENT_USER, kKeyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+        char expanded[kRegTextSize];
+        const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+        if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text))
+            return;
+        RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, kKeyPath, value.name, "Value is invalid.",
+                        RegText::Display("HKEY_CURRENT_USER\\%s", kKeyPath),
+                        RegText::Display("%s = %s", value.name, text), kKindValue);
+    });
 }
 
 } // namespace ovra

@@ -1,6 +1,13 @@
 #include "checks/ovraSharedProgsJob.h"
 
+#include "checks/ovraFileUtils.h"
+#include "checks/ovraRegWalk.h"
+
 namespace ovra {
+
+namespace {
+const char kKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+}
 
 SharedProgsJob::SharedProgsJob()
 {
@@ -9,8 +16,16 @@ SharedProgsJob::SharedProgsJob()
     m_nIconId = 120;
 }
 
-void SharedProgsJob::OnRun(JobStatus&, std::vector<JobResult>&)
+// Each value is named after a shared file; its data (a use count) is never
+// read. The walk ignores the cancel flag: the scan run checks it next.
+void SharedProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
+    RegWalk::Values(HKEY_LOCAL_MACHINE, kKeyPath, RegWalk::Data::kNone, [&](RegValue& value) {
+        if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
+            return;
+        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kKeyPath, value.name, "Value is invalid",
+                        kKeyPath, value.name, kKindValue);
+    });
 }
 
 } // namespace ovra

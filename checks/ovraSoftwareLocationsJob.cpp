@@ -1,6 +1,14 @@
 #include "checks/ovraSoftwareLocationsJob.h"
 
+#include "checks/ovraFileUtils.h"
+#include "checks/ovraRegWalk.h"
+
 namespace ovra {
+
+namespace {
+const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kMuiCacheKey[] = "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
+} // namespace
 
 SoftwareLocationsJob::SoftwareLocationsJob()
 {
@@ -9,8 +17,45 @@ SoftwareLocationsJob::SoftwareLocationsJob()
     m_nIconId = 118;
 }
 
-void SoftwareLocationsJob::OnRun(JobStatus&, std::vector<JobResult>&)
+// The cancel flag is read once, between the two walks; each walk, once
+// begun, runs to its end.
+void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
+    ScanAppFolders(status, results);
+    if (!status.bCancel)
+        ScanMRUCache(status, results);
+}
+
+// One subkey per program, its path in the default value; a dead one is
+// reported as the whole subkey.
+void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResult>& results)
+{
+    RegWalk::Subkeys(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, [&](HKEY parent, const char* name) {
+        char data[kRegTextSize];
+        char expanded[kRegTextSize];
+        const char* path = RegText::DefaultValue(parent, name, data, expanded);
+        if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+            return;
+        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kAppPathsKey, name, "Value is invalid",
+                        RegText::Display("HKEY_LOCAL_MACHINE\\%s\\%s", kAppPathsKey, name),
+                        RegText::Display("(Default) = %s", path), kKindKey);
+    });
+}
+
+// The value names are program paths; the data (the program's display name)
+// is only shown.
+void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult>& results)
+{
+    RegWalk::Values(HKEY_CURRENT_USER, kMuiCacheKey, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+        if (value.type != REG_SZ)
+            return;
+        const char* shown = RegText::StringData(REG_SZ, value.data, value.length, nullptr);
+        if (!shown || !FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
+            return;
+        RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, kMuiCacheKey, value.name, "Value is invalid",
+                        RegText::Display("HKEY_CURRENT_USER\\%s", kMuiCacheKey),
+                        RegText::Display("%s = %s", value.name, shown), kKindValue);
+    });
 }
 
 } // namespace ovra

@@ -1,0 +1,87 @@
+#include "checks/ovraRegWalk.h"
+
+#include "checks/ovraRegKey.h"
+
+#include <utility>
+
+namespace ovra {
+
+namespace {
+
+bool ReadCount(HKEY key, DWORD* subkeys, DWORD* values)
+{
+    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+void RegWalk::Values(HKEY root, const char* path, Data what, const std::function<void(RegValue&)>& visit)
+{
+    RegKey key;
+    if (!key.Open(root, path, KEY_READ))
+        return;
+    DWORD count = 0;
+    if (!ReadCount(key.Get(), nullptr, &count))
+        return;
+    char name[kRegTextSize];
+    char data[kRegTextSize];
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD nameLength = kRegTextSize;
+        DWORD dataLength = kRegTextSize;
+        DWORD type = REG_NONE;
+        const LONG rc = what == Data::kNone
+                            ? RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data), &dataLength);
+        if (rc != ERROR_SUCCESS)
+            continue;
+        RegValue value{name, type, data, what == Data::kNone ? 0 : dataLength};
+        visit(value);
+    }
+}
+
+void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* cancel,
+                      const std::function<void(HKEY parent, const char* name)>& visit)
+{
+    RegKey key;
+    if (!key.Open(root, path, KEY_READ))
+        return;
+    DWORD count = 0;
+    if (!ReadCount(key.Get(), &count, nullptr))
+        return;
+    char name[kRegTextSize];
+    for (DWORD index = 0; index < count; ++index) {
+        if (cancel && cancel->load())
+            return;
+        DWORD nameLength = kRegTextSize;
+        if (RegEnumKeyExA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        visit(key.Get(), name);
+    }
+}
+
+void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
+                     const char* keyPath, const char* name, std::string problem, std::string section,
+                     std::string value, int32_t kind)
+{
+    JobResult record;
+    record.hRoot = RootValue(root);
+    record.sKeyPath = keyPath;
+    record.sName = name;
+    record.sProblem = std::move(problem);
+    record.sSection = std::move(section);
+    record.sValue = std::move(value);
+    record.nJobId = job.m_nId;
+    record.nKind = kind;
+    record.bSelected = true;
+    results.push_back(std::move(record));
+    ++status.nCount;
+}
+
+uint32_t RegWalk::RootValue(HKEY root)
+{
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(root));
+}
+
+} // namespace ovra

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "checks/ovraRegText.h"
+#include "scan/ovraJob.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// One value met by a walk. name and data live in the walk's own buffers and
+// are valid only during the visit; data may be terminated in place.
+struct RegValue {
+    const char* name;
+    DWORD type;
+    char* data;
+    DWORD length;
+};
+
+// The walks every check makes: open a key for reading, read the count once,
+// visit each index from 0 with name and data buffers of kRegTextSize bytes
+// whose lengths are reset before every call, skip an index that fails, and
+// close the key on every path.
+class RegWalk {
+public:
+    enum class Data { kNone, kTypeAndData };
+
+    static void Values(HKEY root, const char* path, Data what, const std::function<void(RegValue&)>& visit);
+
+    // Visits the subkey names; with cancel given, the flag is read before
+    // each index and a set flag ends the walk.
+    static void Subkeys(HKEY root, const char* path, const std::atomic<bool>* cancel,
+                        const std::function<void(HKEY parent, const char* name)>& visit);
+
+    // Appends one ticked record of job and counts it.
+    static void Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
+                       const char* keyPath, const char* name, std::string problem, std::string section,
+                       std::string value, int32_t kind);
+
+    // A predefined root as the 32-bit value records carry.
+    static uint32_t RootValue(HKEY root);
+};
+
+} // namespace ovra
