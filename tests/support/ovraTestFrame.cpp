@@ -1,0 +1,98 @@
+#include "ovraTestFrame.h"
+
+#include <ostream>
+
+namespace ovratest {
+
+namespace {
+
+ButtonState ReadButton(const ovra::Button& button)
+{
+    ButtonState state;
+    char text[256] = {};
+    GetWindowTextA(button.m_hWndButton, text, sizeof(text));
+    state.enabled = IsWindowEnabled(button.m_hWndButton) != FALSE;
+    state.caption = text;
+    state.command = button.m_nCommand;
+    return state;
+}
+
+} // namespace
+
+FrameState ReadFrame(ovra::WizardFrame& frame)
+{
+    FrameState state;
+    state.title = frame.m_strTitle;
+    if (IsWindowVisible(frame.m_welcomePage.m_hWndPage))
+        state.pages |= kWelcome;
+    if (IsWindowVisible(frame.m_progressPage.m_hWndPage))
+        state.pages |= kProgress;
+    if (IsWindowVisible(frame.m_resultPage.m_hWndPage))
+        state.pages |= kResult;
+    if (IsWindowVisible(frame.m_backupFilePage.m_hWndPage))
+        state.pages |= kBackupFile;
+    state.back = ReadButton(frame.m_btnBack);
+    state.next = ReadButton(frame.m_btnNext);
+    state.cancel = ReadButton(frame.m_btnCancel);
+    return state;
+}
+
+ButtonState Disabled(const char* caption)
+{
+    ButtonState s;
+    s.caption = caption;
+    return s;
+}
+
+ButtonState Enabled(const char* caption, unsigned command)
+{
+    ButtonState s;
+    s.enabled = true;
+    s.caption = caption;
+    s.command = command;
+    return s;
+}
+
+FrameState Expect(const char* title, int pages, ButtonState back, ButtonState next, ButtonState cancel)
+{
+    FrameState s;
+    s.title = title;
+    s.pages = pages;
+    s.back = back;
+    s.next = next;
+    s.cancel = cancel;
+    return s;
+}
+
+int Play(ovra::WizardFrame& frame, const std::function<void(Driver&)>& script)
+{
+    frame.Create();
+    Driver driver;
+    HWND main = frame.m_hWndWizard;
+    driver.Start([&, main](Driver& d) {
+        script(d);
+        d.OnUi([main] {
+            if (IsWindow(main))
+                DestroyWindow(main);
+        });
+    });
+    const int result = frame.Run();
+    driver.Join();
+    return result;
+}
+
+} // namespace ovratest
+
+std::ostream& operator<<(std::ostream& out, const ovratest::FrameState& s)
+{
+    auto button = [&](const ovratest::ButtonState& b) {
+        out << "[" << (b.enabled ? "on " : "off ") << b.caption << " " << b.command << "]";
+    };
+    out << "'" << s.title << "' pages=" << s.pages << " back";
+    button(s.back);
+    out << " next";
+    button(s.next);
+    out << " cancel";
+    button(s.cancel);
+    return out;
+}
