@@ -46,6 +46,14 @@ public:
     int m_nScrollPos;
     int m_nTotalHeight;
     HIMAGELIST m_hImageList;
+
+private:
+    // Card layout shared by every row: the tick box (the only clickable
+    // area) and the three text boxes.
+    static RECT checkBounds;
+    static RECT descBox;
+    static RECT sectionBox;
+    static RECT valueBox;
 };
 
 } // namespace ovra

@@ -1,0 +1,71 @@
+// Drawing of the section list through one off-screen bitmap.
+#include "ui/ovraGroupView.h"
+
+#include "ui/ovraGdi.h"
+
+#include <cstdio>
+
+namespace ovra {
+
+namespace {
+
+const COLORREF kBackground = RGB(237, 242, 252);
+const COLORREF kSelectedFill = RGB(187, 194, 214);
+const COLORREF kAllSectionsColour = RGB(196, 0, 0);
+
+void DrawEntry(HDC hdc, const GroupView::GroupRef& entry, const char* text)
+{
+    const RECT& r = entry.rcBounds;
+    if (entry.hIcon)
+        DrawIconEx(hdc, r.left + 8, r.top + 8, entry.hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+    RECT box = {r.left + 32, r.top, r.right, r.bottom};
+    DrawTextA(hdc, text, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+} // namespace
+
+void GroupView::OnPaint()
+{
+    PaintDC paint(m_hWndView);
+    RECT client;
+    GetClientRect(m_hWndView, &client);
+    MemoryDC memory(paint.Get(), client.right, client.bottom);
+    HDC hdc = memory.Get();
+
+    {
+        GdiBrush background(CreateSolidBrush(kBackground));
+        FillRect(hdc, &client, background.Get());
+    }
+
+    const int count = static_cast<int>(m_groups.size());
+    if (m_nSelected >= 0 && m_nSelected < count) {
+        GdiBrush fill(CreateSolidBrush(kSelectedFill));
+        GdiPen outline(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+        SelectGuard brush(hdc, fill.Get());
+        SelectGuard pen(hdc, outline.Get());
+        const RECT& r = m_groups[m_nSelected].rcBounds;
+        Rectangle(hdc, r.left, r.top, r.right, r.bottom);
+    }
+
+    GdiFont bold(CreatePointFont(hdc, 9, FW_BOLD, "Tahoma"));
+    GdiFont normal(CreatePointFont(hdc, 7, FW_NORMAL, "Tahoma"));
+    SetBkMode(hdc, TRANSPARENT);
+    if (count > 0) {
+        SelectGuard font(hdc, bold.Get());
+        char text[256];
+        SetTextColor(hdc, kAllSectionsColour);
+        std::snprintf(text, sizeof(text), "All sections (%d)", m_groups[0].nRecords);
+        DrawEntry(hdc, m_groups[0], text);
+
+        // Job names are short catalogue texts; a longer one would only be cut.
+        SelectObject(hdc, normal.Get());
+        SetTextColor(hdc, RGB(0, 0, 0));
+        for (int i = 1; i < count; ++i) {
+            std::snprintf(text, sizeof(text), "%s (%d)", m_groups[i].strName.c_str(), m_groups[i].nRecords);
+            DrawEntry(hdc, m_groups[i], text);
+        }
+    }
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, hdc, 0, 0, SRCCOPY);
+}
+
+} // namespace ovra

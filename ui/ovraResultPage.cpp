@@ -1,0 +1,41 @@
+// The review page: section list on the left, record cards on the right.
+#include "ui/ovraResultPage.h"
+
+namespace ovra {
+
+namespace {
+const int kGroupWidth = 264;
+}
+
+void ResultPage::OnPaint(HDC)
+{
+    // The two controls cover the whole page.
+}
+
+bool ResultPage::OnMessage(UINT msg, WPARAM, LPARAM)
+{
+    if (msg == WM_CREATE) {
+        OnCreate();
+        return true;
+    }
+    return false;
+}
+
+void ResultPage::OnCreate()
+{
+    m_resultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
+    m_groupView.Create(&m_resultView, m_hWndPage, 0, 0, kGroupWidth, kHeight);
+}
+
+void ResultPage::OnEnter(std::vector<JobResult>& records)
+{
+    // Rebuilds sections and cards from this vector: all sections selected,
+    // cards at the top. Ticks are the records' own and so survive.
+    m_groupView.LoadGroups(&records);
+}
+
+void ResultPage::OnExit()
+{
+}
+
+} // namespace ovra

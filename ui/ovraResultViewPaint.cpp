@@ -1,0 +1,85 @@
+// Drawing of the record cards: one off-screen bitmap of the client size,
+// only the rows that show through it.
+#include "ui/ovraResultView.h"
+
+#include "ui/ovraGdi.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ovra {
+
+namespace {
+
+const COLORREF kCardOutline = RGB(238, 238, 238);
+const COLORREF kProblemColour = RGB(0, 0, 128);
+const COLORREF kDetailColour = RGB(128, 128, 128);
+
+RECT MovedTo(const RECT& box, const RECT& row)
+{
+    return RECT{box.left + row.left, box.top + row.top, box.right + row.left, box.bottom + row.top};
+}
+
+// Draws one labelled detail line; an over-long value is cut here and, like
+// every text on the card, clipped to its box, so only its beginning shows.
+void DrawDetail(HDC hdc, const char* label, const std::string& text, RECT box)
+{
+    char line[1024];
+    std::snprintf(line, sizeof(line), "%s%s", label, text.c_str());
+    DrawTextA(hdc, line, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+} // namespace
+
+void ResultView::OnPaint()
+{
+    PaintDC paint(m_hWndView);
+    RECT client;
+    GetClientRect(m_hWndView, &client);
+    MemoryDC memory(paint.Get(), client.right, client.bottom);
+    HDC hdc = memory.Get();
+
+    FillRect(hdc, &client, GetSysColorBrush(COLOR_WINDOW));
+
+    // Rows are drawn at their document coordinates.
+    SetViewportOrgEx(hdc, 0, -m_nScrollPos, nullptr);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+
+    GdiFont normal(CreatePointFont(hdc, 7, FW_NORMAL, "Tahoma"));
+    GdiFont bold(CreatePointFont(hdc, 8, FW_BOLD, "Tahoma"));
+    GdiPen outline(CreatePen(PS_SOLID, 1, kCardOutline));
+    {
+        SelectGuard font(hdc, normal.Get());
+        SelectGuard pen(hdc, outline.Get());
+        SelectGuard brush(hdc, GetStockObject(WHITE_BRUSH));
+
+        // Only the rows under the client area can leave a pixel on the
+        // bitmap; all the others are passed over without a look.
+        const int count = static_cast<int>(m_records.size());
+        const int first = std::max(0, m_nScrollPos / kRowHeight);
+        const int end = std::min(count, static_cast<int>((m_nScrollPos + client.bottom + kRowHeight - 1) / kRowHeight));
+        for (int i = first; i < end; ++i) {
+            const RECT& row = m_records[i].rcBounds;
+            const JobResult& record = *m_records[i].pRecord;
+
+            RoundRect(hdc, row.left + 3, row.top + 1, row.right - 3, row.bottom - 1, 3, 3);
+            ImageList_Draw(m_hImageList, record.bSelected ? 1 : 0, hdc, row.left + checkBounds.left,
+                           row.top + checkBounds.top, ILD_NORMAL);
+
+            SetTextColor(hdc, kProblemColour);
+            SelectObject(hdc, bold.Get());
+            RECT desc = MovedTo(descBox, row);
+            DrawTextA(hdc, record.sProblem.c_str(), -1, &desc, DT_SINGLELINE | DT_NOPREFIX);
+
+            SetTextColor(hdc, kDetailColour);
+            SelectObject(hdc, normal.Get());
+            DrawDetail(hdc, "Section: ", record.sSection, MovedTo(sectionBox, row));
+            DrawDetail(hdc, "Value: ", record.sValue, MovedTo(valueBox, row));
+        }
+    }
+    SetViewportOrgEx(hdc, 0, 0, nullptr);
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, hdc, 0, 0, SRCCOPY);
+}
+
+} // namespace ovra
