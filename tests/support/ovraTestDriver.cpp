@@ -125,6 +125,11 @@ bool Driver::WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs)
 
 void Driver::Click(HWND window, int x, int y)
 {
+    // The pointer goes there first: controls that track the mouse compare
+    // the real cursor position with their own rectangle.
+    POINT screen = {x, y};
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
