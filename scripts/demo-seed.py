@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""Seeds a Wine prefix with a realistic registry for a first look at the
+program: two applications, one cleanly installed (Northwind Office) and one
+removed by deleting its folder (Fabrikam Imaging), which left entries behind
+in every section. Writes a REGEDIT4 file for `wine regedit /s` and creates
+the healthy programs' files on the prefix's C: drive.
+
+usage: demo-seed.py PREFIX OUT.reg"""
+import os
+import sys
+
+prefix, out = sys.argv[1], sys.argv[2]
+drive_c = os.path.join(prefix, "drive_c")
+
+NORTHWIND = r"C:\Program Files\Northwind Office"
+FABRIKAM = r"C:\Program Files\Fabrikam Imaging"  # removed: never created
+COMMON = r"C:\Program Files\Common Files\Northwind"
+
+healthy_files = [
+    NORTHWIND + r"\nwword.exe", NORTHWIND + r"\nwtray.exe", NORTHWIND + r"\uninstall.exe",
+    NORTHWIND + r"\nwcore.dll", NORTHWIND + r"\Help\nwoffice.chm", COMMON + r"\nwshared.dll",
+]
+for path in healthy_files:
+    unix = os.path.join(drive_c, *path[3:].split("\\"))
+    os.makedirs(os.path.dirname(unix), exist_ok=True)
+    with open(unix, "wb") as f:
+        f.write(b"MZ")
+
+
+def q(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def expand(text):
+    data = (text + "\0").encode("cp1252")
+    return "hex(2):" + ",".join("%02x" % b for b in data)
+
+
+lines = ["REGEDIT4", ""]
+
+
+def key(path, *values):
+    lines.append("[" + path + "]")
+    for name, data in values:
+        lines.append(("@" if name is None else q(name)) + "=" + data)
+    lines.append("")
+
+
+HKLM, HKCU = "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"
+CV = r"SOFTWARE\Microsoft\Windows\CurrentVersion"
+
+# Shared files: one removed with Fabrikam, one still there.
+key(HKLM + "\\" + CV + r"\SharedDLLs",
+    (FABRIKAM + r"\fabcodec.dll", "dword:00000001"),
+    (r"C:\Program Files\Common Files\Fabrikam\fabshared.dll", "dword:00000002"),
+    (COMMON + r"\nwshared.dll", "dword:00000001"))
+
+# Programs started at logon.
+key(HKLM + "\\" + CV + r"\Run",
+    ("FabrikamUpdater", q(FABRIKAM + r"\fabupd.exe")),
+    ("NorthwindTray", q(NORTHWIND + r"\nwtray.exe")),
+    ("NorthwindSync", q(NORTHWIND + r"\nwtray.exe /sync")))
+
+# Fonts: a font file deleted from the fonts folder.
+key(HKLM + r"\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts",
+    ("Fabrikam Sans (TrueType)", q("fabsans.ttf")),
+    ("Fabrikam Sans Bold (TrueType)", q("fabsansb.ttf")))
+
+# Help files.
+key(HKLM + r"\SOFTWARE\Microsoft\Windows\Help", ("fabimg.hlp", q(FABRIKAM + r"\Help")))
+key(HKLM + r"\SOFTWARE\Microsoft\Windows\HTML Help",
+    ("fabimg.chm", q(FABRIKAM + r"\Help")), ("nwoffice.chm", q(NORTHWIND + r"\Help")))
+
+# COM classes: a realistic number of them, most served from the system
+# folder, some from Northwind, some from the removed Fabrikam folder.
+for i in range(3000):
+    clsid = "{%08X-4F56-4E41-9A3D-%012X}" % (0x5A000000 + i, 0x1000 + i)
+    if i % 20 == 7:
+        server = FABRIKAM + r"\fabimg%d.dll" % (i % 3)
+    elif i % 5 == 1:
+        server = NORTHWIND + r"\nwcore.dll"
+    else:
+        server = r"C:\windows\system32\ole32.dll"
+    key(HKLM + r"\SOFTWARE\Classes\CLSID" + "\\" + clsid, (None, q("Demo Component %d" % i)))
+    key(HKLM + r"\SOFTWARE\Classes\CLSID" + "\\" + clsid + r"\InprocServer32",
+        (None, q(server)), ("ThreadingModel", q("Apartment")))
+
+# Shell folders of the user: an archive folder on a removed path.
+key(HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders",
+    ("Fabrikam Scans", expand(r"%USERPROFILE%\Fabrikam Scans")),
+    ("Northwind Documents", expand(NORTHWIND)))
+
+# Application paths and the shell's program name cache.
+key(HKLM + "\\" + CV + r"\App Paths\fabview.exe", (None, q(FABRIKAM + r"\fabview.exe")),
+    ("Path", q(FABRIKAM)))
+key(HKLM + "\\" + CV + r"\App Paths\nwword.exe", (None, q(NORTHWIND + r"\nwword.exe")))
+key(HKCU + r"\SOFTWARE\Microsoft\Windows\ShellNoRoam\MUICache",
+    (FABRIKAM + r"\fabview.exe", q("Fabrikam Viewer")),
+    (NORTHWIND + r"\nwword.exe", q("Northwind Word")),
+    ("@shell32.dll,-8964", q("Desktop")))
+
+# Add/Remove Programs and the installer's folders.
+key(HKLM + "\\" + CV + r"\Uninstall\Fabrikam Imaging 4",
+    ("DisplayName", q("Fabrikam Imaging 4")), ("Publisher", q("Fabrikam")),
+    ("UninstallString", q(FABRIKAM + r"\uninst.exe /S")))
+key(HKLM + "\\" + CV + r"\Uninstall\Fabrikam Codec Pack",
+    ("DisplayName", q("Fabrikam Codec Pack")),
+    ("UninstallString", q(r'C:\WINDOWS\IsUninst.exe -f"' + FABRIKAM + r'\Codecs\Uninst.isu"')))
+key(HKLM + "\\" + CV + r"\Uninstall\Northwind Office",
+    ("DisplayName", q("Northwind Office")), ("Publisher", q("Northwind Traders")),
+    ("UninstallString", q('"' + NORTHWIND + r'\uninstall.exe" /remove')))
+key(HKLM + "\\" + CV + r"\Uninstall\{5A1B2C3D-0000-4000-8000-00000000C0DE}",
+    ("DisplayName", q("Northwind Runtime")),
+    ("UninstallString", q("MsiExec.exe /X{5A1B2C3D-0000-4000-8000-00000000C0DE}")))
+key(HKLM + "\\" + CV + r"\Installer\Folders",
+    (FABRIKAM + "\\", q("")), (FABRIKAM + r"\Help" + "\\", q("")), (NORTHWIND + "\\", q("")))
+
+with open(out, "w", encoding="cp1252", newline="\r\n") as f:
+    f.write("\n".join(lines) + "\n")
