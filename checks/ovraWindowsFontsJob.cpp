@@ -3,7 +3,6 @@
 #include "checks/ovraFileUtils.h"
 #include "checks/ovraRegWalk.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace ovra {
@@ -17,15 +16,15 @@ bool IsSlash(char c)
     return c == '\\' || c == '/';
 }
 
-// A drive-letter path that is not a full path lies on a drive of another
-// kind (or is relative to a drive's current folder), and a UNC path on
-// another machine: neither means a file inside the fonts folder, so neither
-// is judged.
+// A font file text names a file inside the fonts folder only as a bare name
+// or a relative path. A UNC path, a path on a drive of another kind (or one
+// relative to a drive's current folder) and a quoted path name something
+// else, which the fonts folder can never hold: such texts are not judged.
 bool NamesAnotherPlace(const char* text)
 {
     if (IsSlash(text[0]) && IsSlash(text[1]))
         return true;
-    return std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':';
+    return std::strchr(text, ':') != nullptr || std::strchr(text, '"') != nullptr;
 }
 
 // Resolves a font file name inside the Windows directory's FONTS folder,
