@@ -1,0 +1,106 @@
+// The first page: the program's icon and a short introduction on white, and
+// on the light-blue panel the three choices that decide what Next does.
+#include "ui/ovraWelcomePage.h"
+
+#include "app/ovraInstance.h"
+#include "ui/ovraGdi.h"
+
+namespace ovra {
+
+namespace {
+
+const COLORREF kPanelColour = RGB(237, 242, 252);
+const int kPanelLeft = 426;
+const int kProgramIcon = 107;
+
+const char kIntroduction[] = "You can use Ovra Hivemend to find and fix invalid registry entries which can be harmful "
+                             "and slow down your computer.\n\nAny changes made to your system using Ovra Sweepline "
+                             "can be restored.";
+const char kPrompt[] = "To continue, select an option, and then click Next";
+const char kQuestion[] = "What would you like to do?";
+
+} // namespace
+
+WelcomePage::WelcomePage() : m_hWndScan(nullptr), m_hWndRestore(nullptr), m_hWndManage(nullptr), m_hFont(nullptr)
+{
+}
+
+bool WelcomePage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CREATE) {
+        OnCreate();
+        return true;
+    }
+    return WizardPage::OnMessage(msg, wParam, lParam);
+}
+
+void WelcomePage::OnCreate()
+{
+    {
+        WindowDC screen(m_hWndPage);
+        m_hFont = CreatePointFont(screen.Get(), 8, FW_NORMAL, "Tahoma");
+    }
+
+    struct Choice {
+        HWND* pHandle;
+        const char* pszText;
+        int nTop;
+        DWORD nStyle;
+    };
+    const Choice choices[] = {
+        {&m_hWndScan, "Scan the registry", 60, WS_GROUP},
+        {&m_hWndRestore, "Restore registry backup", 90, 0},
+        {&m_hWndManage, "Manage registry backups", 120, 0},
+    };
+    for (const Choice& choice : choices) {
+        *choice.pHandle = CreateWindowExA(0, "BUTTON", choice.pszText,
+                                          WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | choice.nStyle, 446,
+                                          choice.nTop, 200, 20, m_hWndPage, nullptr, g_hInstance, nullptr);
+        SendMessageA(*choice.pHandle, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+    }
+    SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+HBRUSH WelcomePage::OnCtlStaticColor(HDC hdc, HWND)
+{
+    // Made once and kept: the radio buttons ask for it on every paint.
+    static HBRUSH otherBrush = CreateSolidBrush(kPanelColour);
+    SetTextColor(hdc, RGB(0, 0, 0));
+    SetBkColor(hdc, kPanelColour);
+    return otherBrush;
+}
+
+void WelcomePage::OnPaint(HDC hdc)
+{
+    RECT left = {0, 0, kPanelLeft, kHeight};
+    FillRect(hdc, &left, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 48, 48,
+                                               LR_DEFAULTCOLOR));
+    if (icon) {
+        DrawIconEx(hdc, 20, 20, icon, 48, 48, 0, nullptr, DI_NORMAL);
+        DestroyIcon(icon);
+    }
+
+    SelectGuard font(hdc, m_hFont);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+    RECT text = {20, 100, 406, 300};
+    DrawTextA(hdc, kIntroduction, -1, &text, DT_WORDBREAK);
+    RECT prompt = {20, 356, 406, 376};
+    DrawTextA(hdc, kPrompt, -1, &prompt, DT_SINGLELINE);
+
+    RECT panel = {kPanelLeft, 0, kWidth, kHeight};
+    {
+        GdiBrush brush(CreateSolidBrush(kPanelColour));
+        FillRect(hdc, &panel, brush.Get());
+    }
+    InflateRect(&panel, -20, -20);
+    GdiFont bold(CreatePointFont(hdc, 10, FW_BOLD, "Tahoma"));
+    SelectGuard heading(hdc, bold.Get());
+    // Without DT_SINGLELINE, DT_BOTTOM has no effect: the heading sits at the
+    // top of the panel, above the choices.
+    DrawTextA(hdc, kQuestion, -1, &panel, DT_WORDBREAK | DT_BOTTOM);
+}
+
+} // namespace ovra
