@@ -167,23 +167,23 @@ def icon_registry(size):
     return c.result()
 
 
+def gear(teeth, root, tip, root_spread, tip_spread):
+    """Outline of a gear centred on (8, 8): per tooth two root and two tip
+    points, the spreads in degrees from the tooth's middle."""
+    pts = []
+    for k in range(teeth):
+        a = k * 360.0 / teeth
+        for da, rr in ((-root_spread, root), (-tip_spread, tip), (tip_spread, tip), (root_spread, root)):
+            t = math.radians(a + da)
+            pts.append((8 + rr * math.cos(t), 8 + rr * math.sin(t)))
+    return pts
+
+
 def icon_controls(size):
     """A gear: the components other programs register."""
     c = Canvas(size)
-    pts = []
-    for k in range(8):
-        a = k * 45
-        for da, rr in ((-20, 5.3), (-10, 7.5), (10, 7.5), (20, 5.3)):
-            t = math.radians(a + da)
-            pts.append((8 + rr * math.cos(t), 8 + rr * math.sin(t)))
-    c.polygon(pts, (NAVY, NAVY))
-    inner = []
-    for k in range(8):
-        a = k * 45
-        for da, rr in ((-19, 4.5), (-9, 6.6), (9, 6.6), (19, 4.5)):
-            t = math.radians(a + da)
-            inner.append((8 + rr * math.cos(t), 8 + rr * math.sin(t)))
-    c.polygon(inner, (SKY, BLUE))
+    c.polygon(gear(8, 5.3, 7.5, 20, 10), (NAVY, NAVY))
+    c.polygon(gear(8, 4.5, 6.6, 19, 9), (SKY, BLUE))
     c.ellipse(5.0, 5.0, 11.0, 11.0, (NAVY, NAVY))
     c.punch(5.9, 5.9, 10.1, 10.1)
     return c.result()
