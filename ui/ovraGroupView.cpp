@@ -89,15 +89,19 @@ void GroupView::LoadGroups(std::vector<JobResult>* results)
         m_groups[0].rcBounds.left = 0;
 
     // Entry 0 holds every record once; the others their own job's. A job id
-    // that names no catalogue job leaves the record out of both.
+    // that names no catalogue job leaves the record out of both. Job 0 finds
+    // nothing itself, but a backup may still carry its id: such a record is
+    // listed once, under entry 0.
     for (JobResult& record : *results) {
         const int job = record.nJobId;
         if (job < 0 || job >= count)
             continue;
         m_groups[0].vecMembers.push_back(&record);
         ++m_groups[0].nRecords;
-        m_groups[job].vecMembers.push_back(&record);
-        ++m_groups[job].nRecords;
+        if (job != 0) {
+            m_groups[job].vecMembers.push_back(&record);
+            ++m_groups[job].nRecords;
+        }
     }
 
     m_nSelected = 0;
