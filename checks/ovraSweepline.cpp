@@ -116,12 +116,12 @@ bool Loaded()
 
 bool IsSuspiciousUninstallString(const char* text)
 {
-    if (!text || *text == '\0')
-        return false;
-
+    // Every call rewrites the state, so it never shows an older text's parse.
     bCommandStringLoaded = false;
     Command = nullptr;
     FileCount = 0;
+    if (!text || *text == '\0')
+        return false;
 
     // The one caller reads texts into buffers of this size. A longer text
     // cannot be held whole, and a cut text would name another program: it is

@@ -1,0 +1,82 @@
+// The stand-in's file system: whether a name exists, and which error a miss
+// reports, follows from a hash of the name, so every answer is repeatable
+// and all three outcomes (found, not found, cannot be looked at) occur.
+#include "ovraFuzzWindows.h"
+
+#include "checks/ovraFileUtils.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+DWORD g_lastError = 0;
+int g_openSearches = 0;
+char g_searchHandle;
+
+// 0 exists; otherwise the error a lookup reports.
+DWORD Lookup(const char* name)
+{
+    // Every name the heuristics look up comes from their lower-cased copy.
+    uint32_t hash = 2166136261u;
+    for (const char* p = name; *p; ++p) {
+        if (*p >= 'A' && *p <= 'Z')
+            std::abort();
+        hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
+    }
+    static const DWORD outcomes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED};
+    return outcomes[hash % 4];
+}
+
+} // namespace
+
+HANDLE FindFirstFileA(const char* path, WIN32_FIND_DATAA* data)
+{
+    std::memset(data, 0, sizeof(*data));
+    g_lastError = Lookup(path);
+    if (g_lastError != 0)
+        return INVALID_HANDLE_VALUE;
+    ++g_openSearches;
+    return &g_searchHandle;
+}
+
+BOOL FindClose(HANDLE find)
+{
+    if (find != &g_searchHandle || g_openSearches <= 0)
+        std::abort();
+    --g_openSearches;
+    return 1;
+}
+
+BOOL CloseHandle(HANDLE)
+{
+    std::abort(); // the heuristics open no files
+}
+
+DWORD SearchPathA(const char* path, const char* name, const char*, DWORD length, char*, char**)
+{
+    if (path != nullptr || length != 0)
+        std::abort();
+    g_lastError = Lookup(name);
+    return g_lastError == 0 ? static_cast<DWORD>(std::strlen(name) + 1) : 0;
+}
+
+DWORD GetLastError()
+{
+    return g_lastError;
+}
+
+// The heuristics need only this one of the path tests; the rest of them
+// stays out of the native build.
+bool ovra::FileUtils::IsMissingError(unsigned long error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_BAD_PATHNAME;
+}
+
+int FuzzOpenSearches()
+{
+    return g_openSearches;
+}

@@ -1,0 +1,258 @@
+// Uninstall command lines judged against real files of the prefix: what each
+// text yields as command and tracked files, and whether it is suspicious as
+// the files it names come and go.
+#include "checks/ovraSweepline.h"
+#include "ovraTestRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kDir[] = "C:\\ovra_sweep_test";
+
+struct Parse {
+    bool suspicious = false;
+    std::string command; // "<none>" when no command was parsed
+    std::vector<std::string> files;
+};
+
+Parse Judge(const char* text)
+{
+    Parse parse;
+    parse.suspicious = ovra::IsSuspiciousUninstallString(text);
+    parse.command = ovra::SweeplineCommand() ? ovra::SweeplineCommand() : "<none>";
+    for (int i = 0; i < ovra::SweeplineFileCount(); ++i)
+        parse.files.push_back(ovra::SweeplineFile(i));
+    return parse;
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+class Sweepline : public testing::Test {
+protected:
+    void SetUp() override { create_dir(kDir); }
+    void TearDown() override { remove_dir_tree(kDir); }
+};
+
+struct Case {
+    const char* text;
+    const char* command;
+    std::vector<std::string> files;
+};
+
+} // namespace
+
+// How each kind of text is split into command and tracked files.
+TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
+{
+    const std::vector<Case> cases = {
+        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012}", "msiexec.exe", {}},
+        {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe /S", "c:\\ovra_sweep_test\\program files\\app\\uninst.exe", {}},
+        {"\"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe\" /S", "c:\\ovra_sweep_test\\program files\\app\\uninst.exe", {}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -f\"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu\"",
+         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\program files\\app\\uninst.isu"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -f \"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu\"",
+         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\program files\\app\\uninst.isu"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu",
+         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\progra~1\\app\\uninst.isu"}},
+        // The "-f" file is taken only when the whole rest ends in a tracked
+        // ending, and then ends at its first blank.
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\Uninst.isu /S", "c:\\ovra_sweep_test\\isuninst.exe", {}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\My App.isu", "c:\\ovra_sweep_test\\isuninst.exe",
+         {"c:\\ovra_sweep_test\\my"}},
+        {"C:\\ovra_sweep_test\\unwise.exe C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG",
+         "c:\\ovra_sweep_test\\unwise.exe", {"c:\\ovra_sweep_test\\program files\\app\\install.log"}},
+        {"C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe",
+         "c:\\ovra_sweep_test\\uninst.bat c:\\ovra_sweep_test\\tool.exe", {}},
+        {"C:\\ovra_sweep_test\\uninst.bat /x", "c:\\ovra_sweep_test\\uninst.bat", {}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.log\" /q",
+         "c:\\ovra_sweep_test\\setup.exe", {"c:\\ovra_sweep_test\\program files\\app\\setup.log"}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" 'C:\\ovra_sweep_test\\a.ini' \"C:\\ovra_sweep_test\\b.log\"",
+         "c:\\ovra_sweep_test\\setup.exe", {"c:\\ovra_sweep_test\\a.ini", "c:\\ovra_sweep_test\\b.log"}},
+        // Other endings, unquoted arguments and quoted non-paths never count.
+        {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" \"C:\\ovra_sweep_test\\gone.exe\"",
+         "c:\\ovra_sweep_test\\setup.exe", {}},
+        {"setup.exe /log C:\\ovra_sweep_test\\gone.log \"gone.log\" \"\"", "setup.exe", {}},
+        // A drive path without ".exe" or ".bat" ends at its first blank; when
+        // the whole text has a tracked ending it is command and file at once.
+        {"C:\\ovra_sweep_test\\run.com \"C:\\ovra_sweep_test\\a.ini\"", "c:\\ovra_sweep_test\\run.com",
+         {"c:\\ovra_sweep_test\\a.ini"}},
+        {"C:\\ovra_sweep_test\\Uninst.isu", "c:\\ovra_sweep_test\\uninst.isu", {"c:\\ovra_sweep_test\\uninst.isu"}},
+        {"\"\"", "", {}},
+        {"  \t\"C:\\ovra_sweep_test\\no closing quote.exe", "c:\\ovra_sweep_test\\no closing quote.exe", {}},
+        {"R:\\ovra_sweep\\uninst.exe", "r:\\ovra_sweep\\uninst.exe", {}},
+        // Code-page letters are not blanks.
+        {"M\xfcller.exe \"C:\\ovra_sweep_test\\\xe9t\xe9.log\"", "m\xfcller.exe", {"c:\\ovra_sweep_test\\\xe9t\xe9.log"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Parse parse = Judge(c.text);
+        EXPECT_EQ(parse.command, c.command);
+        EXPECT_EQ(parse.files, c.files);
+        // Case does not matter: the upper-cased text reads and judges alike.
+        const Parse upper = Judge(Upper(c.text).c_str());
+        EXPECT_EQ(upper.command, parse.command);
+        EXPECT_EQ(upper.files, parse.files);
+        EXPECT_EQ(upper.suspicious, parse.suspicious);
+    }
+}
+
+TEST_F(Sweepline, NothingToJudgeIsNotSuspicious)
+{
+    for (const char* text : {static_cast<const char*>(nullptr), "", " ", " \t\r\n "}) {
+        EXPECT_FALSE(ovra::IsSuspiciousUninstallString(text));
+    }
+    EXPECT_EQ(ovra::SweeplineCommand(), nullptr);
+    EXPECT_FALSE(ovra::IsAnyFileMissing());
+}
+
+TEST_F(Sweepline, ProgramsFoundThroughTheSearchPath)
+{
+    EXPECT_FALSE(Judge("MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012}").suspicious);
+    EXPECT_FALSE(Judge("msiexec /x").suspicious); // default extension ".exe"
+    EXPECT_FALSE(Judge("rundll32.exe shell32.dll,Control_RunDLL \"C:\\ovra_sweep_test\\gone.dll\"").suspicious);
+    EXPECT_TRUE(Judge("ovra_no_such_uninstaller.exe /x").suspicious);
+}
+
+// Each text is suspicious exactly while the file it depends on is missing.
+TEST_F(Sweepline, SuspiciousExactlyWhileANamedFileIsMissing)
+{
+    struct Live {
+        const char* text;
+        std::vector<std::string> needed; // files that make it live
+    };
+    const std::vector<Live> cases = {
+        {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe /S", {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe"}},
+        {"\"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe\" /S", {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -f\"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu\"",
+         {"C:\\ovra_sweep_test\\IsUninst.exe", "C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu",
+         {"C:\\ovra_sweep_test\\IsUninst.exe", "C:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu"}},
+        {"C:\\ovra_sweep_test\\unwise.exe C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG",
+         {"C:\\ovra_sweep_test\\unwise.exe", "C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG"}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.log\"",
+         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\Program Files\\App\\setup.log"}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" C:\\ovra_sweep_test\\gone.ini",
+         {"C:\\ovra_sweep_test\\setup.exe"}},
+        {"C:\\ovra_sweep_test\\uninst.bat /x", {"C:\\ovra_sweep_test\\uninst.bat"}},
+        {"R:\\ovra_sweep\\uninst.exe /x", {"R:\\ovra_sweep\\uninst.exe"}},
+        {"\"N:\\ovra_sweep\\uninst.exe\" \"N:\\ovra_sweep\\install.log\"",
+         {"N:\\ovra_sweep\\uninst.exe", "N:\\ovra_sweep\\install.log"}},
+    };
+    create_dir("C:\\ovra_sweep_test\\Program Files\\App");
+    create_dir("C:\\ovra_sweep_test\\PROGRA~1\\App");
+    create_dir("R:\\ovra_sweep");
+    create_dir("N:\\ovra_sweep");
+    for (const Live& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (size_t missing = 0; missing < c.needed.size(); ++missing) {
+            for (size_t i = 0; i < c.needed.size(); ++i) {
+                if (i == missing)
+                    delete_file(c.needed[i].c_str());
+                else
+                    create_file(c.needed[i].c_str());
+            }
+            EXPECT_TRUE(Judge(c.text).suspicious) << "missing " << c.needed[missing];
+            EXPECT_TRUE(Judge(Upper(c.text).c_str()).suspicious);
+        }
+        for (const std::string& file : c.needed)
+            create_file(file.c_str());
+        EXPECT_FALSE(Judge(c.text).suspicious);
+        EXPECT_FALSE(Judge(Upper(c.text).c_str()).suspicious);
+        for (const std::string& file : c.needed)
+            delete_file(file.c_str());
+    }
+    remove_dir_tree("R:\\ovra_sweep");
+    remove_dir_tree("N:\\ovra_sweep");
+}
+
+TEST_F(Sweepline, AlwaysSuspiciousShapes)
+{
+    create_file("C:\\ovra_sweep_test\\uninst.bat");
+    create_file("C:\\ovra_sweep_test\\tool.exe");
+    // ".exe" is searched before ".bat": the command holds both paths.
+    EXPECT_TRUE(Judge("C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe").suspicious);
+    EXPECT_TRUE(Judge("\"\"").suspicious);
+    EXPECT_TRUE(Judge("\"\" /x").suspicious);
+}
+
+TEST_F(Sweepline, ANameThatCannotBeLookedAtCountsAsFound)
+{
+    EXPECT_TRUE(ovra::ExistsFullPath(kDir)); // folders count
+    EXPECT_FALSE(ovra::ExistsFullPath("C:\\ovra_sweep_test\\gone.log"));
+    EXPECT_FALSE(ovra::ExistsFullPath("C:\\ovra_sweep_gone\\gone.log"));
+    EXPECT_FALSE(ovra::ExistsFullPath("C:\\ovra_sweep_test\\bad|name.log"));
+    EXPECT_FALSE(ovra::ExistsShortName(""));
+    EXPECT_FALSE(ovra::ExistsShortName("ovra_no_such_uninstaller"));
+
+    // A path longer than the system takes is refused with an error that is
+    // not "not found": the entry is left alone.
+    const std::string tooLong = std::string("c:\\ovra_sweep_test\\") + std::string(400, 'a') + ".log";
+    EXPECT_TRUE(ovra::ExistsFullPath(tooLong.c_str()));
+    EXPECT_FALSE(Judge(("\"C:\\windows\\system32\\msiexec.exe\" \"" + tooLong + "\"").c_str()).suspicious);
+}
+
+// Texts too big for the tables get a bounded, chosen outcome.
+TEST_F(Sweepline, OverlongTextsAreNotJudged)
+{
+    // 2047 characters fit the working copy and are judged...
+    std::string text = "\"\" " + std::string(ovra::kSweeplineBufSize - 1 - 3, 'a');
+    ASSERT_EQ(text.size(), 2047u);
+    EXPECT_TRUE(Judge(text.c_str()).suspicious);
+    // ...2048 and more do not, and are never reported.
+    text += 'a';
+    const Parse parse = Judge(text.c_str());
+    EXPECT_FALSE(parse.suspicious);
+    EXPECT_EQ(parse.command, "<none>");
+    EXPECT_TRUE(parse.files.empty());
+    EXPECT_FALSE(ovra::IsAnyFileMissing());
+    EXPECT_FALSE(Judge((text + std::string(10000, 'b')).c_str()).suspicious);
+}
+
+TEST_F(Sweepline, TokensBeyondTheTableAreNotExamined)
+{
+    create_file("C:\\ovra_sweep_test\\setup.exe");
+    const std::string head = "\"C:\\ovra_sweep_test\\setup.exe\"";
+    const std::string gone = " \"C:\\ovra_sweep_test\\gone.log\"";
+    auto withGoneAt = [&](int token) {
+        std::string text = head;
+        for (int i = 1; i < 400; ++i)
+            text += i == token ? gone : " x";
+        return text;
+    };
+    // Within the first 256 tokens a missing file is found...
+    Parse parse = Judge(withGoneAt(255).c_str());
+    EXPECT_TRUE(parse.suspicious);
+    EXPECT_EQ(parse.files, std::vector<std::string>{"c:\\ovra_sweep_test\\gone.log"});
+    // ...beyond them it is not looked at, and the text is not reported.
+    parse = Judge(withGoneAt(300).c_str());
+    EXPECT_FALSE(parse.suspicious);
+    EXPECT_TRUE(parse.files.empty());
+    EXPECT_EQ(parse.command, "c:\\ovra_sweep_test\\setup.exe");
+}
+
+TEST_F(Sweepline, TheDensestTextStaysWithinTheFileTable)
+{
+    // The shortest quoted tracked file is "c:\log": a text that fits holds at
+    // most 227 of them, all tracked.
+    std::string text = "x.exe";
+    int expected = 0;
+    while (text.size() + 9 < static_cast<size_t>(ovra::kSweeplineBufSize)) {
+        text += " \"c:\\log\"";
+        ++expected;
+    }
+    const Parse parse = Judge(text.c_str());
+    EXPECT_EQ(static_cast<int>(parse.files.size()), expected);
+    EXPECT_LE(expected, ovra::kSweeplineMaxFiles);
+    EXPECT_EQ(ovra::SweeplineFile(expected), nullptr);
+    EXPECT_EQ(ovra::SweeplineFile(-1), nullptr);
+}
