@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace ovra {
+
+class BackupFile;
 
 // Writes records with the registry data they name to backup files, reads
 // them back, restores them, and keeps the folder of backups beside the
@@ -35,6 +38,17 @@ public:
     bool WriteBackup(const char* name, std::vector<JobResult>& records);
     bool ReadBackup(const char* name, std::vector<JobResult>& records);
     void GetBackupList(std::vector<std::string>& names);
+
+    // The three roots a record may name: HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
+    // HKEY_LOCAL_MACHINE. Any other value read from a file is damage, never a
+    // handle to pass on to the registry.
+    static bool IsKnownRoot(uint32_t root);
+
+private:
+    bool WriteKeyBlock(BackupFile& out, HKEY key, const char* name, int depth);
+    bool SkipValueBlock(BackupFile& in);
+    bool SkipKeyBlock(BackupFile& in, int depth);
+    bool RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool& restored);
 };
 
 } // namespace ovra

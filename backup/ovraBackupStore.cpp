@@ -1,7 +1,9 @@
 // The backup store: the folder "backups" beside the executable, the names of
-// new backup files, and the listing of the files already there.
+// new backup files, whole backup files (a record count, then the records) and
+// the listing of the files already there.
 #include "backup/ovraBackupManager.h"
 
+#include "backup/ovraBackupFile.h"
 #include "checks/ovraFileHandle.h"
 #include "scan/ovraAssert.h"
 
@@ -78,6 +80,55 @@ void BackupManager::GetBackupName(std::string& name)
             return;
         }
     }
+}
+
+// The repair deletes what this wrote, so true means every byte of every
+// record reached the disk; anything less is a failed backup.
+bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& records)
+{
+    char folder[2048];
+    char path[2048 + MAX_PATH];
+    if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name))
+        return false;
+    CreateDirectoryA(folder, nullptr);
+    // CREATE_NEW: an existing backup is never overwritten.
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen())
+        return false;
+    BackupFile out(file.Get());
+    if (!out.WriteU32(static_cast<uint32_t>(records.size())))
+        return false;
+    for (JobResult& record : records) {
+        if (!WriteRecord(file.Get(), record))
+            return false;
+    }
+    return FlushFileBuffers(file.Get()) != 0;
+}
+
+// A file that ends early or is damaged yields the records before the damage.
+bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records)
+{
+    char folder[2048];
+    char path[2048 + MAX_PATH];
+    if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name))
+        return false;
+    FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen())
+        return false;
+    BackupFile in(file.Get());
+    uint32_t count = 0;
+    if (!in.ReadU32(count))
+        return true;
+    // The count is not trusted for anything but an upper bound: nothing is
+    // reserved from it, and reading stops at the first incomplete record.
+    for (uint32_t i = 0; i < count; ++i) {
+        JobResult record;
+        if (!ReadRecord(file.Get(), record))
+            break;
+        record.bSelected = true;
+        records.push_back(record);
+    }
+    return true;
 }
 
 void BackupManager::GetBackupList(std::vector<std::string>& names)

@@ -1,0 +1,118 @@
+// Putting saved records back into the registry from their backup file. A
+// value is set only after all of its data has been read, and a key tree is
+// checked whole before the first key is created, so damaged data fails its
+// record without leaving half of it in the registry.
+#include "backup/ovraBackupManager.h"
+
+#include "backup/ovraBackupFile.h"
+#include "checks/ovraRegKey.h"
+
+#include <vector>
+
+namespace ovra {
+
+namespace {
+
+// Reads type, size and all data bytes of one saved value; the size is checked
+// against the file before anything is allocated.
+bool ReadValueData(BackupFile& in, DWORD& type, std::vector<BYTE>& data)
+{
+    uint32_t storedType = 0, size = 0;
+    uint64_t remaining = 0;
+    if (!in.ReadU32(storedType) || !in.ReadU32(size) || !in.Remaining(remaining) || size > remaining)
+        return false;
+    data.resize(size);
+    if (!in.Read(data.data(), size))
+        return false;
+    type = storedType;
+    return true;
+}
+
+LONG SetValue(HKEY key, const char* name, DWORD type, const std::vector<BYTE>& data)
+{
+    static const BYTE kNothing = 0;
+    const BYTE* bytes = data.empty() ? &kNothing : data.data();
+    return RegSetValueExA(key, name, 0, type, bytes, static_cast<DWORD>(data.size()));
+}
+
+bool SeekToData(BackupFile& in, const JobResult& record)
+{
+    return record.nDataOffset >= 0 && in.Seek(static_cast<uint64_t>(record.nDataOffset));
+}
+
+} // namespace
+
+bool BackupManager::RestoreRegistryValue(void* file, JobResult& record)
+{
+    if (!IsKnownRoot(record.hRoot))
+        return false;
+    // The key is opened, not created: a value goes back only where it was.
+    RegKey key;
+    if (!key.Open(RegKey::Root(record.hRoot), record.sKeyPath.c_str(), KEY_WRITE))
+        return false;
+    BackupFile in(file);
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!SeekToData(in, record) || !ReadValueData(in, type, data))
+        return false;
+    return SetValue(key.Get(), record.sName.c_str(), type, data) == ERROR_SUCCESS;
+}
+
+bool BackupManager::RestoreRegistryKey(void* file, JobResult& record)
+{
+    if (!IsKnownRoot(record.hRoot))
+        return false;
+    RegKey parent;
+    if (!parent.Open(RegKey::Root(record.hRoot), record.sKeyPath.c_str(), KEY_WRITE))
+        return false;
+    BackupFile in(file);
+    if (!SeekToData(in, record))
+        return false;
+    return HelperRestoreKey(file, parent.Get());
+}
+
+bool BackupManager::HelperRestoreKey(void* file, HKEY parent)
+{
+    BackupFile in(file);
+    uint64_t start = 0;
+    if (!in.Position(start) || !SkipKeyBlock(in, 1) || !in.Seek(start))
+        return false;
+    bool restored = true;
+    const bool whole = RestoreKeyBlock(in, parent, 1, restored);
+    return whole && restored;
+}
+
+// Returns false when the file cannot be read on; `restored` turns false when
+// the registry refuses a key or a value, and the rest of the block is still
+// written (or, under a key that could not be created, read past).
+bool BackupManager::RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool& restored)
+{
+    if (depth > BackupFile::kMaxDepth)
+        return false;
+    std::string name;
+    uint32_t values = 0, subkeys = 0;
+    if (!in.ReadString(name) || !in.ReadU32(values) || !in.ReadU32(subkeys))
+        return false;
+
+    RegKey key;
+    if (parent == nullptr || RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                                             nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+        restored = false;
+
+    std::string valueName;
+    std::vector<BYTE> data;
+    for (uint32_t i = 0; i < values; ++i) {
+        DWORD type = 0;
+        if (!in.ReadString(valueName) || !ReadValueData(in, type, data))
+            return false;
+        if (key && SetValue(key.Get(), valueName.c_str(), type, data) != ERROR_SUCCESS)
+            restored = false;
+    }
+    for (uint32_t i = 0; i < subkeys; ++i) {
+        if (!RestoreKeyBlock(in, key.Get(), depth + 1, restored))
+            return false;
+    }
+    return true;
+}
+
+} // namespace ovra
