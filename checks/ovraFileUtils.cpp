@@ -1,5 +1,7 @@
 #include "checks/ovraFileUtils.h"
 
+#include "checks/ovraExistenceCache.h"
+
 #include <windows.h>
 
 #include <cctype>
@@ -15,10 +17,18 @@ bool HasDriveLetter(const char* path)
            std::tolower(static_cast<unsigned char>(path[0])) <= 'z' && path[1] == ':' && path[2] == '\\';
 }
 
+// During a scan each drive's type is asked once.
 bool IsFixedDrive(const char* path)
 {
-    const char root[4] = {path[0], ':', '\\', '\0'};
-    return GetDriveTypeA(root) == DRIVE_FIXED;
+    ExistenceCache* cache = ExistenceCache::Active();
+    unsigned type = 0;
+    if (!cache || !cache->FindDriveType(path[0], type)) {
+        const char root[4] = {path[0], ':', '\\', '\0'};
+        type = GetDriveTypeA(root);
+        if (cache)
+            cache->RememberDriveType(path[0], type);
+    }
+    return type == DRIVE_FIXED;
 }
 
 } // namespace
@@ -46,9 +56,16 @@ bool FileUtils::FileExits(const char* path)
     if (!path)
         return false;
     if (HasDriveLetter(path) && IsFixedDrive(path)) {
-        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-            return true;
-        return !IsMissingError(GetLastError());
+        // During a scan a path is looked at once; the scan's later entries
+        // that name it get the same answer.
+        ExistenceCache* cache = ExistenceCache::Active();
+        bool exists = false;
+        if (cache && cache->Find(path, exists))
+            return exists;
+        exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !IsMissingError(GetLastError());
+        if (cache)
+            cache->Remember(path, exists);
+        return exists;
     }
     if (SearchPathA(nullptr, path, nullptr, 0, nullptr, nullptr) != 0)
         return true;

@@ -1,5 +1,6 @@
 // The scan run: the part of the progress page that prepares a scan, runs the
 // catalogue's jobs on a worker thread and reports the end to the main window.
+#include "checks/ovraExistenceCache.h"
 #include "scan/ovraJobEnumerator.h"
 #include "ui/ovraCommandIds.h"
 #include "ui/ovraProgressPage.h"
@@ -80,6 +81,9 @@ ProgressPage::Snapshot ProgressPage::TakeSnapshot()
 
 void ProgressPage::RunJobs()
 {
+    // Within this scan each file, folder and drive is looked at once; the
+    // answers go when the scan ends, so the next scan looks again.
+    ExistenceCache::Scope existence;
     for (size_t i = 0; i < m_steps.size(); ++i) {
         if (m_status.bCancel)
             break;

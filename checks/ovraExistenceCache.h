@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+namespace ovra {
+
+// The answers to "does this path exist" and "what kind of drive is this"
+// given during one scan. Many registry entries name the same file (dozens of
+// COM classes share one server library), so a scan asks the file system once
+// per path. A cache lives only as long as the Scope that the scan opens on
+// its own thread: nothing is kept from one scan to the next, so every scan
+// sees each file as it is when the scan first looks at it.
+class ExistenceCache {
+public:
+    class Scope;
+
+    ExistenceCache();
+    ExistenceCache(const ExistenceCache&) = delete;
+    ExistenceCache& operator=(const ExistenceCache&) = delete;
+
+    // The calling thread's cache; null outside a scope, so outside a scan
+    // every question goes to the file system.
+    static ExistenceCache* Active();
+
+    // True, with exists set, when an earlier answer for path may be given
+    // again. A file found under one spelling is found under every spelling
+    // that differs only in the case of ASCII letters; a missing answer is
+    // given again only for the very same spelling, so a case variant that
+    // names a live file is always looked up afresh.
+    bool Find(const char* path, bool& exists);
+    void Remember(const char* path, bool exists);
+
+    // Drive types by letter (a-z, either case); false when not asked yet.
+    bool FindDriveType(char letter, unsigned& type) const;
+    void RememberDriveType(char letter, unsigned type);
+
+    unsigned long Hits() const { return m_nHits; }
+    unsigned long Misses() const { return m_nMisses; }
+
+private:
+    struct Answer {
+        bool bExists;
+        std::string strSpelling; // as first asked; kept for missing answers
+    };
+
+    static int DriveIndex(char letter);
+
+    std::unordered_map<std::string, Answer> m_answers; // keyed by the ASCII-folded path
+    unsigned m_driveTypes[26];
+    bool m_driveKnown[26];
+    unsigned long m_nHits;
+    unsigned long m_nMisses;
+};
+
+// Makes a fresh cache the calling thread's for its own lifetime and puts the
+// previous one (normally none) back when it ends.
+class ExistenceCache::Scope {
+public:
+    Scope();
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+    ExistenceCache& Get() { return m_cache; }
+
+private:
+    ExistenceCache m_cache;
+    ExistenceCache* m_pPrevious;
+};
+
+} // namespace ovra
