@@ -95,7 +95,9 @@ bool Button::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void Button::OnLButtonDown(UINT, short, short)
 {
-    if (m_bPressed)
+    // The system sends a disabled window no clicks; a press that reaches it
+    // anyway (sent by a program) must not take the capture either.
+    if (m_bPressed || !IsWindowEnabled(m_hWndButton))
         return;
     m_bInside = true;
     m_bPressed = true;
