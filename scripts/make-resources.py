@@ -479,19 +479,24 @@ def bitmap_footer():
 
 
 def bitmap_button(face_top, face_bottom, border, highlight):
+    """A rounded face on the footer's own colours. The face keeps two rows
+    clear above and below, so that it does not run into the window's bottom
+    edge, and stays centred on the caption."""
     w, h = BUTTON_SIZE
     img = Image.new("RGBA", BUTTON_SIZE)
     for y in range(h):
         img.paste(footer_colour(BUTTON_TOP + y) + (255,), (0, y, w, y + 1))
+    top, bottom = 2 * SS, (h - 2) * SS - 1
     face = Image.new("RGBA", (w * SS, h * SS), (0, 0, 0, 0))
-    grad = vgradient((w * SS, h * SS), face_top, face_bottom)
+    grad = Image.new("RGBA", face.size, (0, 0, 0, 0))
+    grad.paste(vgradient((w * SS, bottom - top + 1), face_top, face_bottom), (0, top))
     mask = Image.new("L", face.size, 0)
-    ImageDraw.Draw(mask).rounded_rectangle([0, 0, w * SS - 1, h * SS - 1], 6 * SS, fill=255)
+    ImageDraw.Draw(mask).rounded_rectangle([0, top, w * SS - 1, bottom], 6 * SS, fill=255)
     face.paste(grad, mask=mask)
     d = ImageDraw.Draw(face)
-    d.rounded_rectangle([0, 0, w * SS - 1, h * SS - 1], 6 * SS, outline=border + (255,), width=SS)
+    d.rounded_rectangle([0, top, w * SS - 1, bottom], 6 * SS, outline=border + (255,), width=SS)
     if highlight:
-        d.rounded_rectangle([SS, SS, w * SS - 1 - SS, h * SS - 1 - SS], 5 * SS, outline=highlight, width=SS)
+        d.rounded_rectangle([SS, top + SS, w * SS - 1 - SS, bottom - SS], 5 * SS, outline=highlight, width=SS)
     face = face.convert("RGBa").reduce(SS).convert("RGBA")
     return Image.alpha_composite(img, face).convert("RGB")
 
