@@ -131,6 +131,15 @@ TEST_F(FrameTest, HeaderShowsTheTitleInWhiteAndTheBandsComeFromTheirBitmaps)
     EXPECT_EQ(shown.At(5, 5), BitmapPixel(104, 5, 5));
     EXPECT_EQ(shown.At(100, 470), BitmapPixel(101, 100, 15)) << "footer band from y = 455";
     EXPECT_EQ(shown.At(689, 495), BitmapPixel(101, 689, 40));
+
+    // However long the title, it stops at x = 630 and leaves the help
+    // affordance alone.
+    frame.SetTitle(std::string(120, 'W').c_str());
+    const ovratest::ClientPixels longTitle(frame.m_hWndWizard);
+    EXPECT_TRUE(longTitle.Contains(RECT{600, 0, 630, 59}, kWhite));
+    for (int y = 0; y < 59; y += 2)
+        for (int x : {630, 640, 660, 689})
+            EXPECT_EQ(longTitle.At(x, y), BitmapPixel(104, x, y)) << x << "," << y;
 }
 
 TEST_F(FrameTest, HandCursorOnlyOverTheHelpArea)
