@@ -50,6 +50,8 @@ start_servers() {
   # that is hidden or destroyed makes Wine wait two seconds for one (Xvfb
   # has none).
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # A crashing test must fail, not wait for someone to close Wine's crash dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -k; wineserver -w
   # Keep the server alive for the whole run so every test starts fast.
   setsid wineserver -p >/dev/null 2>&1 </dev/null
