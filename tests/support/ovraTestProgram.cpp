@@ -1,0 +1,84 @@
+#include "ovraTestProgram.h"
+
+#include <cstring>
+
+namespace ovratest {
+
+std::string ProgramPath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    for (int cut = 0; cut < 2; ++cut) {
+        char* slash = std::strrchr(path, '\\');
+        if (slash)
+            *slash = '\0';
+    }
+    return std::string(path) + "\\OvraHivemend.exe";
+}
+
+StartedProgram::~StartedProgram()
+{
+    if (!pi.hProcess)
+        return;
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+bool StartedProgram::Start()
+{
+    std::string command = "\"" + ProgramPath() + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+HWND StartedProgram::WaitMainWindow(DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND found = FindWindowA("wizard_frame_class", "Ovra Hivemend");
+        DWORD owner = 0;
+        if (found && IsWindowVisible(found) && GetWindowThreadProcessId(found, &owner) && owner == pi.dwProcessId) {
+            main = found;
+            return main;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+HWND StartedProgram::FooterButton(int left) const
+{
+    for (HWND child = FindWindowExA(main, nullptr, "button_class", nullptr); child;
+         child = FindWindowExA(main, child, "button_class", nullptr)) {
+        RECT rc;
+        GetWindowRect(child, &rc);
+        POINT p = {rc.left, rc.top};
+        ScreenToClient(main, &p);
+        if (p.x == left)
+            return child;
+    }
+    return nullptr;
+}
+
+void StartedProgram::Click(HWND control) const
+{
+    RECT rc;
+    GetWindowRect(control, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const LPARAM at = MAKELPARAM((rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+bool StartedProgram::WaitExit(DWORD timeoutMs, DWORD& exitCode)
+{
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(pi.hProcess, &exitCode);
+    return true;
+}
+
+} // namespace ovratest
