@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+namespace ovra {
+
+// The least a scan can do without help: the registry walks of the nine jobs
+// and one file-system question per entry, as the checks need them (key
+// opens, counts, enumerations, default-value reads, expansions, drive types,
+// attributes; the uninstall commands go through the same parse and searches),
+// building no record and remembering nothing. The benchmark's yardstick.
+class Floor {
+public:
+    // driveOncePerLetter: a drive's type is asked once per letter and run
+    // (the tighter floor); otherwise once per path, as each check's own
+    // full-path test does when nothing is remembered.
+    explicit Floor(bool driveOncePerLetter);
+
+    // Walks everything once; returns the number of entries found missing.
+    int Run();
+
+    // File-system questions asked by the last run (drive types not counted).
+    long Questions() const { return m_nQuestions; }
+
+private:
+    bool Missing(const char* path);         // drive test, then attributes
+    const char* Text(DWORD type, char* data, DWORD length, char* expanded);
+    int Values(HKEY root, const char* path, int how); // what each value names: see How
+    int DefaultValues(HKEY root, const char* path, const char* format, const char* valueName, bool uninstall);
+
+    bool m_bDriveOncePerLetter;
+    unsigned m_driveTypes[26]; // 0: not asked in this run
+    long m_nQuestions;
+    char m_szFonts[MAX_PATH]; // the Windows directory with "\FONTS\" after it
+};
+
+} // namespace ovra

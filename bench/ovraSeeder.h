@@ -1,0 +1,68 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <random>
+#include <set>
+#include <string>
+
+namespace ovra {
+
+// Fills a throwaway prefix with the registry of a well-used machine: tens of
+// thousands of COM classes whose servers are shared as in a real system
+// folder, uninstall entries of every style, shared libraries, fonts, help
+// files, application paths, shell cache and installer folders, about one in
+// ten of them left behind by programs whose folders were removed. The live
+// files are created on C:. Everything follows from one fixed seed, so every
+// run seeds the same machine.
+class Seeder {
+public:
+    explicit Seeder(uint32_t seed);
+
+    // False when a key could not be written or a live file created.
+    bool Run();
+
+    // What was seeded, and how many entries of each area point at nothing.
+    struct Area {
+        const char* name;
+        int nEntries;
+        int nDead;
+    };
+    static const int kAreas = 9;
+    const Area* Areas() const { return m_areas; }
+    int FilesCreated() const { return m_nFiles; }
+
+private:
+    // A program folder: live ones exist with their files, removed ones do not.
+    std::string ProductDir(int index, bool live) const;
+    std::string LiveProductFile(int index, const char* file) const;
+    std::string DeadPath(const char* file); // in a removed folder, or a deleted file in a live one
+    std::string Guid();
+    int Pick(int count);
+    bool Chance(int perThousand);
+
+    bool SeedFiles();
+    bool SeedClasses();
+    bool SeedUninstall();
+    bool SeedSharedDlls();
+    bool SeedFonts();
+    bool SeedHelp();
+    bool SeedAppPaths();
+    bool SeedMuiCache();
+    bool SeedInstallerFolders();
+
+    bool MakeFile(const std::string& path);
+    bool SetText(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ);
+    bool SetNumber(HKEY key, const char* name, DWORD number);
+
+    std::mt19937 m_rng;
+    std::string m_strWindows; // C:\windows
+    std::string m_strSystem;  // C:\windows\system32
+    std::set<std::string> m_dirs; // folders already made
+    Area m_areas[kAreas];
+    int m_nFiles;
+    bool m_bOk;
+};
+
+} // namespace ovra
