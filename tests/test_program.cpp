@@ -1,36 +1,18 @@
 // The real program, started as a user starts it: it opens its main window on
 // the welcome page and ends with exit code 0 when that window is closed.
+#include "ovraTestProgram.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::string Text(HWND hwnd)
-{
-    char text[256] = "";
-    GetWindowTextA(hwnd, text, sizeof(text));
-    return text;
-}
-
-// OvraHivemend.exe is built one folder above the test programs.
-std::string ProgramPath()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    char* slash = std::strrchr(path, '\\');
-    *slash = '\0';
-    slash = std::strrchr(path, '\\');
-    *slash = '\0';
-    return std::string(path) + "\\OvraHivemend.exe";
-}
-
 struct VisibleChild {
     std::string cls;
-    std::string text;
     RECT rc;
 };
 
@@ -44,45 +26,16 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param)
     RECT rc;
     GetWindowRect(child, &rc);
     MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
-    children->push_back({cls, Text(child), rc});
+    children->push_back({cls, rc});
     return TRUE;
 }
 
-// The started program; ended by force only if a failed test leaves it running.
-struct Started {
-    PROCESS_INFORMATION pi = {};
-    ~Started()
-    {
-        if (!pi.hProcess)
-            return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-};
-
 TEST(Program, StartsOnTheWelcomePageAndClosesWithExitCodeZero)
 {
-    std::string command = "\"" + ProgramPath() + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    Started started;
-    PROCESS_INFORMATION& pi = started.pi;
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << command;
-    WaitForInputIdle(pi.hProcess, 60000);
-
-    HWND main = nullptr;
-    for (int i = 0; i < 600 && !(main && IsWindowVisible(main)); ++i) {
-        Sleep(50);
-        main = FindWindowA("wizard_frame_class", "Ovra Hivemend");
-    }
-    ASSERT_TRUE(main && IsWindowVisible(main)) << "no main window";
-    DWORD owner = 0;
-    GetWindowThreadProcessId(main, &owner);
-    EXPECT_EQ(owner, pi.dwProcessId);
-
+    ovratest::StartedProgram program;
+    ASSERT_TRUE(program.Start()) << ovratest::ProgramPath();
+    HWND main = program.WaitMainWindow();
+    ASSERT_TRUE(main) << "no main window";
     RECT client;
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 690);
@@ -115,10 +68,18 @@ TEST(Program, StartsOnTheWelcomePageAndClosesWithExitCodeZero)
 
     // Closing from the caption asks nothing and ends the program.
     PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
     DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
+    ASSERT_TRUE(program.WaitExit(60000, code));
     EXPECT_EQ(code, 0u);
+}
+
+TEST(Program, HelpFileLivesBesideTheProgram)
+{
+    std::string help = ovratest::ProgramPath();
+    help.replace(help.rfind('\\') + 1, std::string::npos, "help.html");
+    const DWORD attributes = GetFileAttributesA(help.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << help;
+    EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
