@@ -73,10 +73,13 @@ key(HKLM + r"\SOFTWARE\Microsoft\Windows\HTML Help",
 
 # COM classes: a realistic number of them, most served from the system
 # folder, some from Northwind, some from the removed Fabrikam folder.
-for i in range(3000):
+for i in range(8000):
     clsid = "{%08X-4F56-4E41-9A3D-%012X}" % (0x5A000000 + i, 0x1000 + i)
     if i % 20 == 7:
         server = FABRIKAM + r"\fabimg%d.dll" % (i % 3)
+    elif i % 8 == 3:
+        # Libraries deleted from the system folder by an old uninstaller.
+        server = r"C:\windows\system32\fabcomp%04d.dll" % i
     elif i % 5 == 1:
         server = NORTHWIND + r"\nwcore.dll"
     else:

@@ -7,9 +7,8 @@
 # The demo prefix is demo/wineprefix in this checkout; ~/.wine is never used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 build=${OVRA_BUILD_DIR:-build}
-demo=$root/demo
+demo=$PWD/demo
 prefix=$demo/wineprefix
 
 if [ "$(id -u)" -eq 0 ]; then bash scripts/setup.sh; else sudo bash scripts/setup.sh; fi
@@ -17,11 +16,10 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 cmake --build "$build" -j"$(nproc)" --target OvraHivemend ovra_tour
 
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
 xvfb_pid=
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; fi
 }
 trap cleanup EXIT
 
@@ -35,37 +33,20 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:$(tr -d '\n' < "$demo/xvfb.display")
 fi
 
-if [ "${1:-}" = "--rebuild" ] || [ ! -f "$prefix/.ovra-seeded" ]; then
-  echo "demo: creating the demo prefix in $prefix"
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix"
-  mkdir -p "$demo"
-  wineboot --init >/dev/null 2>&1
-  wineserver -w
-  /usr/bin/python3 scripts/demo-seed.py "$prefix" "$demo/seed.reg"
-  wine regedit /s "$(winepath -w "$demo/seed.reg")" >/dev/null 2>&1
-  wineserver -w
-  touch "$prefix/.ovra-seeded"
-fi
-
-# The program and its help file, as a user would have them.
-app=$prefix/drive_c/Program\ Files/Ovra\ Hivemend
-mkdir -p "$app"
-cp "$build/OvraHivemend.exe" resources/help.html "$app/"
+bash scripts/demo-prefix.sh "$prefix" "$build" "${1:-}"
+program="$prefix/drive_c/Program Files/Ovra Hivemend/OvraHivemend.exe"
 
 if [ "$headless" -eq 0 ]; then
   echo "demo: starting Ovra Hivemend"
-  wine "$app/OvraHivemend.exe"
+  wine "$program"
   exit 0
 fi
 
 shots=$demo/screenshots
-rm -rf "$shots"; mkdir -p "$shots"
-wine "$app/OvraHivemend.exe" >/dev/null 2>&1 </dev/null &
-program=$!
-wine "$build/tests/ovra_tour.exe" "$(winepath -w "$shots")" scan </dev/null
-wait "$program" || true
-for bmp in "$shots"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; done
-echo "demo: no display, so the program ran under Xvfb and a scan was driven through it."
+rm -rf "$shots"
+wine "$program" >/dev/null 2>&1 </dev/null &
+pid=$!
+bash scripts/tour-shots.sh "$build" "$shots" scan
+wait "$pid" || true
+echo "demo: there is no display, so the program ran under Xvfb and a scan was driven through it."
 echo "demo: screenshots of the welcome, progress and result pages are in $shots"
-ls "$shots"

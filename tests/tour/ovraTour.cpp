@@ -1,5 +1,5 @@
 // Drives the real OvraHivemend.exe from outside, the way a user would, and
-// saves what the screen shows at each page as BMP files:
+// has the screen taken at each page (see Shot):
 //   ovra_tour.exe OUTDIR scan   welcome, progress and results, then quits
 //   ovra_tour.exe OUTDIR full   also repairs with a backup, lists the backups
 //                               and shows the restore page
@@ -28,7 +28,7 @@ bool WaitFor(bool (*cond)(), DWORD timeoutMs = 60000)
     while (!cond()) {
         if (GetTickCount() - start > timeoutMs)
             return false;
-        Sleep(20);
+        Sleep(5);
     }
     return true;
 }
@@ -101,7 +101,7 @@ bool BackupsShown()
     return list && IsWindowVisible(GetParent(list));
 }
 
-void ClickAt(HWND window, int x, int y)
+void ClickAt(HWND window, int x, int y, DWORD settle = 300)
 {
     POINT p = {x, y};
     ClientToScreen(window, &p);
@@ -109,15 +109,31 @@ void ClickAt(HWND window, int x, int y)
     Sleep(50);
     PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    Sleep(300);
+    Sleep(settle);
 }
 
-void Press(int x) // footer button by its left edge: 293 Back, 413 Next, 571 Cancel
+void Press(int x, DWORD settle = 300) // footer button by its left edge: 293 Back, 413 Next, 571 Cancel
 {
     HWND button = Child("button_class", nullptr, x);
     if (!button)
         Fail("footer button not found");
-    ClickAt(button, 56, 18);
+    ClickAt(button, 56, 18, settle);
+}
+
+// The status line under the scan list has text once the first refresh ran.
+bool ScanStatusShown()
+{
+    HWND progress = Child("msctls_progress32");
+    if (!progress || !IsWindowVisible(GetParent(progress)))
+        return true; // the scan is over: stop waiting
+    char text[256] = {};
+    for (HWND s = FindWindowExA(GetParent(progress), nullptr, "Static", nullptr); s;
+         s = FindWindowExA(GetParent(progress), s, "Static", nullptr)) {
+        GetWindowTextA(s, text, sizeof(text));
+        if (std::strncmp(text, "Scanning: ", 10) == 0 && text[10])
+            return true;
+    }
+    return false;
 }
 
 HWND g_box = nullptr;
@@ -149,43 +165,20 @@ void Answer(const char* button)
     Sleep(300);
 }
 
-void Shot(const char* name)
+// The screen is read by the X server's own tool: the script running this
+// tour takes the picture when told where, and says when it is done.
+void Shot(const char* name, DWORD settle = 400)
 {
-    Sleep(400); // let the page finish painting
+    Sleep(settle); // let the page finish painting
     RECT rc;
     GetWindowRect(g_main, &rc);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = ((w * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-    fh.bfSize = fh.bfOffBits + stride * h;
-    const std::string path = g_out + "\\" + name + ".bmp";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f) {
-        std::fwrite(&fh, sizeof(fh), 1, f);
-        std::fwrite(&bi.bmiHeader, sizeof(bi.bmiHeader), 1, f);
-        std::fwrite(bits, stride * h, 1, f);
-        std::fclose(f);
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    std::printf("tour: saved %s\n", name);
+    std::printf("shot %s %ld %ld %ld %ld\n", name, static_cast<long>(rc.left), static_cast<long>(rc.top),
+                static_cast<long>(rc.right - rc.left), static_cast<long>(rc.bottom - rc.top));
+    std::fflush(stdout);
+    const std::string done = g_out + "\\" + name + ".done";
+    for (int i = 0; i < 3000 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(10);
+    DeleteFileA(done.c_str());
 }
 
 } // namespace
@@ -202,12 +195,12 @@ int main(int argc, char** argv)
     SetForegroundWindow(g_main);
     Shot("welcome");
 
-    Press(413); // Next with "Scan the registry"
+    Press(413, 0); // Next with "Scan the registry"
     if (!WaitFor(&ProgressShown, 20000))
         Fail("no progress page");
-    Sleep(700); // one refresh tick
+    WaitFor(&ScanStatusShown, 2000); // one refresh tick, if the scan lasts that long
     if (ProgressShown())
-        Shot("progress");
+        Shot("progress", 50);
     if (!WaitFor(&ResultsShown, 600000))
         Fail("no result page");
     Shot("results");

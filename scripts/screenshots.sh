@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Renders every page of the program under Xvfb into docs/screenshots/:
+# welcome, progress, results (all sections and one section), the repair's
+# closing message, the backup list and the restore page. Uses a freshly
+# seeded prefix of its own in the build tree.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${OVRA_BUILD_DIR:-build}
+out=$PWD/docs/screenshots
+prefix=$PWD/$build/shots-prefix
+
+cmake --build "$build" -j"$(nproc)" --target OvraHivemend ovra_tour
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$build"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$build/shots.display" >/dev/null 2>&1 </dev/null &
+xvfb_pid=$!
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb_pid >/dev/null 2>&1 || true' EXIT
+for _ in $(seq 100); do [ -s "$build/shots.display" ] && break; sleep 0.1; done
+export DISPLAY=:$(tr -d '\n' < "$build/shots.display")
+
+bash scripts/demo-prefix.sh "$prefix" "$build" --rebuild
+wine "$prefix/drive_c/Program Files/Ovra Hivemend/OvraHivemend.exe" >/dev/null 2>&1 </dev/null &
+pid=$!
+mkdir -p "$out"
+bash scripts/tour-shots.sh "$build" "$out" full
+wait "$pid" || true

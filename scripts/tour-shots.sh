@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs the tour against a running program and turns each "shot" it asks
+# for into a PNG of the main window, taken from the X display.
+#   tour-shots.sh BUILD_DIR OUT_DIR scan|full
+set -uo pipefail
+build=$1 out=$2 mode=$3
+mkdir -p "$out"
+wine "$build/tests/ovra_tour.exe" "$(winepath -w "$out")" "$mode" </dev/null | while read -r kind name x y w h; do
+  [ "$kind" = shot ] || { echo "$kind $name $x $y $w $h"; continue; }
+  xwd -root -silent | convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+  echo "screenshot: $out/$name.png"
+  touch "$out/$name.done"
+done
+exit "${PIPESTATUS[0]}"
