@@ -8,11 +8,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace ovratest {
+
+// Random tests print their seed; OVRA_SEED repeats a run.
+inline uint32_t SeedFromEnvironment()
+{
+    const char* text = std::getenv("OVRA_SEED");
+    if (text && *text)
+        return static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
+    return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
 
 inline std::string BackupFolder()
 {

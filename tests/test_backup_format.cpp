@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 
 using namespace ovratest;
@@ -94,14 +93,6 @@ public:
 private:
     std::mt19937 m_rng;
 };
-
-uint32_t SeedFromEnvironment()
-{
-    const char* text = std::getenv("OVRA_SEED");
-    if (text && *text)
-        return static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
-    return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-}
 
 class BackupFormatTest : public BackupFolderTest {
 protected:

@@ -1,0 +1,217 @@
+// The repair and restore executor on the real registry: whole trees removed,
+// failures folded into one result without stopping the walk, unticked records
+// and other kinds left alone, restores only where the record came from.
+#include "backup/ovraExecutor.h"
+#include "ovraBackupTestFiles.h"
+
+#include <aclapi.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace ovratest;
+
+namespace {
+
+const char kBase[] = "Software\\OvraBackupTest\\Exec";
+const char kHklmBase[] = "Software\\OvraBackupTest";
+
+std::string Path(const char* name)
+{
+    return std::string(kBase) + "\\" + name;
+}
+
+// Sets a key's access list; without one (null), everyone may do anything.
+bool SetKeyAccess(const char* path, PACL acl)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+class ExecutorTest : public BackupFolderTest {
+protected:
+    void SetUp() override
+    {
+        BackupFolderTest::SetUp();
+        delete_tree(HKEY_CURRENT_USER, "Software\\OvraBackupTest");
+        add_sz(HKEY_CURRENT_USER, kBase, "a", "first");
+        add_sz(HKEY_CURRENT_USER, kBase, "c", "third");
+        add_sz(HKEY_CURRENT_USER, Path("K").c_str(), "v", "inside");
+        add_sz(HKEY_CURRENT_USER, Path("K\\Sub").c_str(), "", "default");
+        add_sz(HKEY_LOCAL_MACHINE, kHklmBase, "m", "machine");
+    }
+    void TearDown() override
+    {
+        SetKeyAccess(Path("K\\Sub").c_str(), nullptr); // in case the security test stopped early
+        delete_tree(HKEY_CURRENT_USER, "Software\\OvraBackupTest");
+        delete_tree(HKEY_LOCAL_MACHINE, kHklmBase);
+        BackupFolderTest::TearDown();
+    }
+
+    static ovra::JobResult Value(const char* name) { return MakeRecord(HKEY_CURRENT_USER, kBase, name, 0); }
+    static ovra::JobResult Key(const char* name) { return MakeRecord(HKEY_CURRENT_USER, kBase, name, 1); }
+
+    ovra::Executor m_executor;
+    ovra::BackupManager m_manager;
+};
+
+TEST_F(ExecutorTest, TreeOfAHundredSubkeysIsRemovedCompletely)
+{
+    for (int i = 1; i <= 100; ++i) {
+        const std::string sub = Path("Big\\") + std::to_string(i);
+        add_sz(HKEY_CURRENT_USER, sub.c_str(), "x", "1");
+        add_sz(HKEY_CURRENT_USER, sub.c_str(), "", "default");
+        add_sz(HKEY_CURRENT_USER, (sub + "\\deeper\\deepest").c_str(), "y", "2");
+    }
+    std::vector<ovra::JobResult> records{Key("Big")};
+    EXPECT_TRUE(m_executor.DeleteRecords(records));
+    verify_key_missing(HKEY_CURRENT_USER, Path("Big").c_str());
+    verify_value(HKEY_CURRENT_USER, kBase, "a", REG_SZ, "first", 6);
+}
+
+TEST_F(ExecutorTest, FailuresDoNotStopTheWalk)
+{
+    // A vanished value, then the rest still removed.
+    std::vector<ovra::JobResult> records{Value("a"), Value("vanished"), Key("K"), Value("c"),
+                                         MakeRecord(HKEY_LOCAL_MACHINE, kHklmBase, "m", 0)};
+    EXPECT_FALSE(m_executor.DeleteRecords(records));
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "a");
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "c");
+    verify_key_missing(HKEY_CURRENT_USER, Path("K").c_str());
+    verify_value_missing(HKEY_LOCAL_MACHINE, kHklmBase, "m");
+
+    // A key, then a value inside it: gone with the key, so its record fails.
+    add_sz(HKEY_CURRENT_USER, Path("K").c_str(), "v", "inside");
+    std::vector<ovra::JobResult> nested{Key("K"), MakeRecord(HKEY_CURRENT_USER, Path("K"), "v", 0)};
+    EXPECT_FALSE(m_executor.DeleteRecords(nested));
+    verify_key_missing(HKEY_CURRENT_USER, Path("K").c_str());
+
+    // A key the registry will not let go of: a link below it cannot be
+    // opened, so it stays, its parent stays, and the others still go.
+    add_sz(HKEY_CURRENT_USER, Path("Held").c_str(), "h", "held");
+    add_sz(HKEY_CURRENT_USER, kBase, "a", "first");
+    HKEY held = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, Path("Held").c_str(), 0, KEY_ALL_ACCESS, &held));
+    ASSERT_TRUE(AddDanglingLink(held, L"Link"));
+    std::vector<ovra::JobResult> stuck{Key("Held"), Value("a")};
+    EXPECT_FALSE(m_executor.DeleteRecords(stuck));
+    verify_key(HKEY_CURRENT_USER, Path("Held").c_str());
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "a");
+    RemoveDanglingLink(held, L"Link");
+    RegCloseKey(held);
+}
+
+// A subkey whose security allows reading only, and denies deletion: the key
+// cannot be opened for deletion, so it and its parent stay, the record fails,
+// and the other records are still removed.
+TEST_F(ExecutorTest, KeyWhoseSecurityForbidsDeletion)
+{
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    alignas(DWORD) BYTE buffer[256];
+    PACL acl = reinterpret_cast<PACL>(buffer);
+    ASSERT_TRUE(InitializeAcl(acl, sizeof(buffer), ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, DELETE, everyone));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC, everyone));
+    const std::string locked = Path("K\\Sub");
+    ASSERT_TRUE(SetKeyAccess(locked.c_str(), acl));
+    FreeSid(everyone);
+
+    std::vector<ovra::JobResult> records{Key("K"), Value("a")};
+    EXPECT_FALSE(m_executor.DeleteRecords(records));
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "a");
+    verify_key(HKEY_CURRENT_USER, locked.c_str());
+    verify_value_missing(HKEY_CURRENT_USER, Path("K").c_str(), "v");
+}
+
+TEST_F(ExecutorTest, UntickedRecordsAndOtherKindsAreLeftAlone)
+{
+    std::vector<ovra::JobResult> records{Value("a"), Key("K"), Value("c"), MakeRecord(HKEY_CURRENT_USER, kBase, "a", 2),
+                                         MakeRecord(HKEY_CURRENT_USER, kBase, "K", -1)};
+    const std::string before = dump_tree(HKEY_CURRENT_USER, kBase);
+    std::string name;
+    m_manager.GetBackupName(name);
+    ASSERT_TRUE(m_manager.WriteBackup(name.c_str(), records));
+    std::vector<ovra::JobResult> read;
+    ASSERT_TRUE(m_manager.ReadBackup(name.c_str(), read));
+    ASSERT_EQ(5u, read.size());
+
+    // Nothing ticked: nothing changes, both succeed.
+    for (ovra::JobResult& record : read)
+        record.bSelected = false;
+    EXPECT_TRUE(m_executor.DeleteRecords(read));
+    EXPECT_EQ(before, dump_tree(HKEY_CURRENT_USER, kBase));
+
+    // Only the middle value and the other kinds ticked.
+    read[2].bSelected = read[3].bSelected = read[4].bSelected = true;
+    EXPECT_TRUE(m_executor.DeleteRecords(read));
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "c");
+    verify_value(HKEY_CURRENT_USER, kBase, "a", REG_SZ, "first", 6);
+    verify_key(HKEY_CURRENT_USER, Path("K").c_str());
+
+    // Restore with the first two ticked: the unticked deleted value stays away.
+    records = read;
+    for (ovra::JobResult& record : read)
+        record.bSelected = !record.bSelected;
+    EXPECT_TRUE(m_executor.DeleteRecords(read));
+    for (ovra::JobResult& record : read)
+        record.bSelected = !record.bSelected;
+    HANDLE file = OpenForRestore(BackupPath(name));
+    EXPECT_TRUE(m_executor.RestoreRecords(file, records, m_manager));
+    std::vector<ovra::JobResult> none;
+    EXPECT_TRUE(m_executor.RestoreRecords(file, none, m_manager));
+    CloseHandle(file);
+    verify_value(HKEY_CURRENT_USER, kBase, "c", REG_SZ, "third", 6);
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "a");
+    verify_key_missing(HKEY_CURRENT_USER, Path("K").c_str());
+}
+
+TEST_F(ExecutorTest, RestoreGoesOnlyWhereTheRecordCameFrom)
+{
+    std::vector<ovra::JobResult> records{Value("a"), Key("K"), MakeRecord(HKEY_CURRENT_USER, Path("K"), "v", 0)};
+    std::string name;
+    m_manager.GetBackupName(name);
+    ASSERT_TRUE(m_manager.WriteBackup(name.c_str(), records));
+    std::vector<ovra::JobResult> read;
+    ASSERT_TRUE(m_manager.ReadBackup(name.c_str(), read));
+    const std::string before = dump_tree(HKEY_CURRENT_USER, kBase);
+    EXPECT_TRUE(m_executor.DeleteRecords(read) == false); // the value went with its key
+
+    // A handle that is not open fails every ticked record and writes nothing.
+    const std::string empty = dump_tree(HKEY_CURRENT_USER, kBase);
+    for (HANDLE closed : {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)}) {
+        EXPECT_FALSE(m_executor.RestoreRecords(closed, read, m_manager));
+        EXPECT_FALSE(m_manager.RestoreRegistryValue(closed, read[0]));
+        EXPECT_FALSE(m_manager.RestoreRegistryKey(closed, read[1]));
+    }
+    EXPECT_EQ(empty, dump_tree(HKEY_CURRENT_USER, kBase));
+
+    // A key existing again keeps its other values, takes the saved ones; the
+    // value inside it then has its key again.
+    add_sz(HKEY_CURRENT_USER, Path("K").c_str(), "other", "kept");
+    add_sz(HKEY_CURRENT_USER, Path("K").c_str(), "v", "changed");
+    HANDLE file = OpenForRestore(BackupPath(name));
+    EXPECT_TRUE(m_executor.RestoreRecords(file, read, m_manager));
+    verify_value(HKEY_CURRENT_USER, Path("K").c_str(), "other", REG_SZ, "kept", 5);
+    delete_value(HKEY_CURRENT_USER, Path("K").c_str(), "other");
+    EXPECT_EQ(before, dump_tree(HKEY_CURRENT_USER, kBase));
+
+    // No parent key, no restore: the value's key and the tree's parent are
+    // opened, never created.
+    delete_tree(HKEY_CURRENT_USER, kBase);
+    EXPECT_FALSE(m_manager.RestoreRegistryValue(file, read[0]));
+    EXPECT_FALSE(m_manager.RestoreRegistryKey(file, read[1]));
+    EXPECT_FALSE(m_executor.RestoreRecords(file, read, m_manager));
+    CloseHandle(file);
+    verify_key_missing(HKEY_CURRENT_USER, kBase);
+}
+
+} // namespace
