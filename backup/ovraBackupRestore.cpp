@@ -14,25 +14,22 @@ namespace ovra {
 namespace {
 
 // Reads type, size and all data bytes of one saved value; the size is checked
-// against the file before anything is allocated.
-bool ReadValueData(BackupFile& in, DWORD& type, std::vector<BYTE>& data)
+// against the file before anything is allocated. One byte more is kept after
+// the data and set non-zero: for string types RegSetValueExA looks one byte
+// past the data and counts a zero there in as a forgotten terminator, which
+// would make the restored value longer than the saved one.
+bool ReadValueData(BackupFile& in, DWORD& type, std::vector<BYTE>& data, DWORD& size)
 {
-    uint32_t storedType = 0, size = 0;
+    uint32_t storedType = 0, storedSize = 0;
     uint64_t remaining = 0;
-    if (!in.ReadU32(storedType) || !in.ReadU32(size) || !in.Remaining(remaining) || size > remaining)
+    if (!in.ReadU32(storedType) || !in.ReadU32(storedSize) || !in.Remaining(remaining) || storedSize > remaining)
         return false;
-    data.resize(size);
-    if (!in.Read(data.data(), size))
+    data.assign(static_cast<size_t>(storedSize) + 1, 0xFF);
+    if (!in.Read(data.data(), storedSize))
         return false;
     type = storedType;
+    size = storedSize;
     return true;
-}
-
-LONG SetValue(HKEY key, const char* name, DWORD type, const std::vector<BYTE>& data)
-{
-    static const BYTE kNothing = 0;
-    const BYTE* bytes = data.empty() ? &kNothing : data.data();
-    return RegSetValueExA(key, name, 0, type, bytes, static_cast<DWORD>(data.size()));
 }
 
 bool SeekToData(BackupFile& in, const JobResult& record)
@@ -51,11 +48,11 @@ bool BackupManager::RestoreRegistryValue(void* file, JobResult& record)
     if (!key.Open(RegKey::Root(record.hRoot), record.sKeyPath.c_str(), KEY_WRITE))
         return false;
     BackupFile in(file);
-    DWORD type = 0;
+    DWORD type = 0, size = 0;
     std::vector<BYTE> data;
-    if (!SeekToData(in, record) || !ReadValueData(in, type, data))
+    if (!SeekToData(in, record) || !ReadValueData(in, type, data, size))
         return false;
-    return SetValue(key.Get(), record.sName.c_str(), type, data) == ERROR_SUCCESS;
+    return RegSetValueExA(key.Get(), record.sName.c_str(), 0, type, data.data(), size) == ERROR_SUCCESS;
 }
 
 bool BackupManager::RestoreRegistryKey(void* file, JobResult& record)
@@ -102,10 +99,10 @@ bool BackupManager::RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool
     std::string valueName;
     std::vector<BYTE> data;
     for (uint32_t i = 0; i < values; ++i) {
-        DWORD type = 0;
-        if (!in.ReadString(valueName) || !ReadValueData(in, type, data))
+        DWORD type = 0, size = 0;
+        if (!in.ReadString(valueName) || !ReadValueData(in, type, data, size))
             return false;
-        if (key && SetValue(key.Get(), valueName.c_str(), type, data) != ERROR_SUCCESS)
+        if (key && RegSetValueExA(key.Get(), valueName.c_str(), 0, type, data.data(), size) != ERROR_SUCCESS)
             restored = false;
     }
     for (uint32_t i = 0; i < subkeys; ++i) {

@@ -201,7 +201,7 @@ TEST_F(BackupFormatTest, RandomTreesComeBackByteForByte)
     RoundTrip({MakeRecord(HKEY_CURRENT_USER, kBase, "Wide", ovra::kKindKey)}, "wide tree");
     delete_tree(HKEY_CURRENT_USER, (std::string(kBase) + "\\Wide").c_str());
 
-    const int trees = 300;
+    const int trees = 500;
     for (int round = 0; round < trees && !HasFatalFailure(); ++round) {
         const std::string name = "T" + std::to_string(round);
         maker.Tree(base, name, maker.Pick(3, 4));
@@ -247,6 +247,31 @@ TEST_F(BackupFormatTest, LongestNamesAreSavedAndUnreadablePartsFail)
     RegCloseKey(deep);
     RegCloseKey(tree);
     RegCloseKey(base);
+}
+
+// RegSetValueExA counts a zero byte just past string data in as a forgotten
+// terminator; a restore must set exactly the saved bytes, terminated or not.
+TEST_F(BackupFormatTest, StringsWithoutTerminatorComeBackAsSaved)
+{
+    HKEY base = TreeMaker::CreateKey(HKEY_CURRENT_USER, kBase);
+    HKEY tree = TreeMaker::CreateKey(base, "Strings");
+    HKEY values = TreeMaker::CreateKey(HKEY_CURRENT_USER, kBaseValues);
+    const BYTE text[] = {'a', 'b', 'c', 'X'};
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
+        const std::string name = std::to_string(type);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(tree, name.c_str(), 0, type, text, 3));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(values, name.c_str(), 0, type, text, 3));
+    }
+    RegCloseKey(values);
+    RegCloseKey(tree);
+    RegCloseKey(base);
+    for (int round = 0; round < 20; ++round)
+        RoundTrip({MakeRecord(HKEY_CURRENT_USER, kBase, "Strings", ovra::kKindKey),
+                   MakeRecord(HKEY_CURRENT_USER, kBaseValues, "1", ovra::kKindValue),
+                   MakeRecord(HKEY_CURRENT_USER, kBaseValues, "2", ovra::kKindValue),
+                   MakeRecord(HKEY_CURRENT_USER, kBaseValues, "7", ovra::kKindValue)},
+                  "unterminated strings");
+    verify_value(HKEY_CURRENT_USER, kBaseValues, "1", REG_SZ, "abc", 3);
 }
 
 TEST_F(BackupFormatTest, ValueRecordsHoldAtMost16384Bytes)
