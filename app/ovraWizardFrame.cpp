@@ -4,10 +4,9 @@
 #include "app/ovraWizardFrame.h"
 
 #include "app/ovraInstance.h"
+#include "app/ovraShell.h"
 #include "scan/ovraAssert.h"
 #include "ui/ovraGdi.h"
-
-#include <shellapi.h>
 
 #include <cstring>
 
@@ -191,7 +190,7 @@ void WizardFrame::OnHelpClick()
     if (static_cast<size_t>(slash - path) + sizeof(kHelpFile) > sizeof(path))
         return;
     std::memcpy(slash, kHelpFile, sizeof(kHelpFile));
-    ShellExecuteA(m_hWndWizard, "OPEN", path, nullptr, nullptr, SW_SHOW);
+    Shell::Execute(m_hWndWizard, "OPEN", path);
 }
 
 void WizardFrame::SetTitle(const char* title)

@@ -2,11 +2,10 @@
 // as WM_COMMAND and run one handler each; each page switch sets the title,
 // the three buttons and shows one page.
 #include "app/ovraWizardFrame.h"
+#include "app/ovraShell.h"
 
 #include "checks/ovraFileHandle.h"
 #include "ui/ovraCommandIds.h"
-
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -104,7 +103,7 @@ void WizardFrame::OnWelcomeNext()
         // On a fresh installation the folder does not exist yet, and the
         // shell would silently open nothing.
         CreateDirectoryA(folder, nullptr);
-        ShellExecuteA(m_hWndWizard, "explore", folder, nullptr, nullptr, SW_SHOW);
+        Shell::Execute(m_hWndWizard, "explore", folder);
         return;
     }
     ShowWindow(m_welcomePage.m_hWndPage, SW_HIDE);

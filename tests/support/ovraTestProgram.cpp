@@ -26,12 +26,13 @@ StartedProgram::~StartedProgram()
     CloseHandle(pi.hProcess);
 }
 
-bool StartedProgram::Start()
+bool StartedProgram::Start(const std::string& program, const char* currentFolder)
 {
-    std::string command = "\"" + ProgramPath() + "\"";
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &si,
+                          &pi) != FALSE;
 }
 
 HWND StartedProgram::WaitMainWindow(DWORD timeoutMs)
@@ -71,6 +72,63 @@ void StartedProgram::Click(HWND control) const
     const LPARAM at = MAKELPARAM((rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2);
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+namespace {
+
+struct BoxSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    char cls[16] = "";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->process && IsWindowVisible(window) && GetClassNameA(window, cls, sizeof(cls)) &&
+        std::strcmp(cls, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND StartedProgram::WaitMessageBox(std::string& caption, std::string& text, DWORD timeoutMs) const
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        BoxSearch search = {pi.dwProcessId, nullptr};
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            char buffer[1024] = "";
+            GetWindowTextA(search.found, buffer, sizeof(buffer));
+            caption = buffer;
+            text.clear();
+            for (HWND child = FindWindowExA(search.found, nullptr, "Static", nullptr); child;
+                 child = FindWindowExA(search.found, child, "Static", nullptr)) {
+                buffer[0] = '\0';
+                GetWindowTextA(child, buffer, sizeof(buffer));
+                if (buffer[0])
+                    text = buffer;
+            }
+            return search.found;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+bool StartedProgram::Answer(HWND box, const char* button)
+{
+    HWND control = FindWindowExA(box, nullptr, "Button", button);
+    if (!control)
+        return false;
+    PostMessageA(control, BM_CLICK, 0, 0);
+    return true;
 }
 
 bool StartedProgram::WaitExit(DWORD timeoutMs, DWORD& exitCode)

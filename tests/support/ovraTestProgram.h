@@ -17,13 +17,20 @@ public:
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
 
-    bool Start();
+    // Starts the program (by default the built one) with the given current
+    // folder (by default the test's own).
+    bool Start(const std::string& program = ProgramPath(), const char* currentFolder = nullptr);
     // Waits for the visible main window; null on time-out.
     HWND WaitMainWindow(DWORD timeoutMs = 60000);
     // A footer button by its left edge in the main window: 293, 413 or 571.
     HWND FooterButton(int left) const;
     // Presses and releases the mouse over a control of the program.
     void Click(HWND control) const;
+    // Waits for a message box of the program; null on time-out. Its caption
+    // and text are read from the real dialog.
+    HWND WaitMessageBox(std::string& caption, std::string& text, DWORD timeoutMs = 60000) const;
+    // Presses the message box button with this text ("&Yes", "&No", "OK").
+    static bool Answer(HWND box, const char* button);
     // Waits for the process to end; false on time-out.
     bool WaitExit(DWORD timeoutMs, DWORD& exitCode);
 
