@@ -67,12 +67,13 @@ LONG DeleteTreeA(HKEY root, const char* path)
     LONG rc = RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key);
     if (rc != ERROR_SUCCESS)
         return rc;
-    char name[16384];
+    // On the heap: trees hundreds of levels deep must not exhaust the stack.
+    std::vector<char> name(16384);
     for (;;) {
-        DWORD len = sizeof(name);
-        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        DWORD len = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, 0, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        if (DeleteTreeA(key, name) != ERROR_SUCCESS)
+        if (DeleteTreeA(key, name.data()) != ERROR_SUCCESS)
             break;
     }
     RegCloseKey(key);
