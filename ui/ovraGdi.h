@@ -3,6 +3,7 @@
 // Small owners for GDI objects and device contexts, so that every paint path
 // gives back what it took, in the right order, however it leaves.
 #include <windows.h>
+#include <commctrl.h>
 
 namespace ovra {
 
@@ -129,6 +130,17 @@ inline HFONT CreatePointFont(HDC hdc, int points, int weight, const char* face)
 {
     return CreateFontA(-MulDiv(points, GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
+}
+
+// Appends the 16 x 16 image of an icon resource to an image list, which
+// keeps its own copy; a missing resource adds nothing.
+inline void AddSmallIcon(HIMAGELIST list, HINSTANCE instance, int id)
+{
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+    if (!icon)
+        return;
+    ImageList_AddIcon(list, icon);
+    DestroyIcon(icon);
 }
 
 } // namespace ovra

@@ -3,6 +3,7 @@
 #include "ui/ovraProgressPage.h"
 
 #include "app/ovraInstance.h"
+#include "ui/ovraGdi.h"
 
 #include <commctrl.h>
 
@@ -91,12 +92,8 @@ void ProgressPage::OnCreate()
                                  630, 200, m_hWndPage, nullptr, g_hInstance, nullptr);
 
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
-    for (int id : {111, 113, 112}) {
-        HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
-        ImageList_AddIcon(images, icon);
-        if (icon)
-            DestroyIcon(icon);
-    }
+    for (int id : {111, 113, 112}) // waiting, running, done: the rows' states
+        AddSmallIcon(images, g_hInstance, id);
     SendMessageA(m_hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 
     RECT rc;

@@ -4,6 +4,7 @@
 
 #include "app/ovraInstance.h"
 #include "scan/ovraAssert.h"
+#include "ui/ovraGdi.h"
 
 namespace ovra {
 
@@ -118,13 +119,8 @@ bool ResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 void ResultView::OnCreate()
 {
     m_hImageList = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
-    for (int id : kTickIcons) {
-        HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
-        if (icon) {
-            ImageList_AddIcon(m_hImageList, icon);
-            DestroyIcon(icon);
-        }
-    }
+    for (int id : kTickIcons)
+        AddSmallIcon(m_hImageList, g_hInstance, id);
 }
 
 void ResultView::OnDestroy()
