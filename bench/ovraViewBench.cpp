@@ -193,6 +193,12 @@ int ViewBench::RunViews(int runs)
         for (int part = 0; part < 3; ++part)
             std::printf("INFO resultview_%s_%s_ms %.3f\n", names[list], partNames[part],
                         Stopwatch::Median(parts[list][part]));
+    for (int list = 0; list < 2; ++list) {
+        std::printf("RUNS resultview_%s_ms", names[list]);
+        for (double ms : list == 0 ? manyMs : fewMs)
+            std::printf(" %.3f", ms);
+        std::printf("\n");
+    }
     std::printf("FIGURE resultview_100k_ms %.3f\nFIGURE resultview_10_ms %.3f\n", Stopwatch::Median(manyMs),
                 Stopwatch::Median(fewMs));
     std::printf("FIGURE loadgroups_100k_ms %.2f\nINFO loadgroups_100k_first_ms %.2f\n", Stopwatch::Median(loadMs),

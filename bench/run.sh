@@ -4,12 +4,12 @@
 # result page against their floor and against Wine's own reg tool in one
 # run, prints one "RATIO <name> <value> target<=<target>" line per figure and
 # writes docs/performance.md.
-#   bash bench/run.sh            (OVRA_BENCH_RUNS=N for more than 5 runs)
+#   bash bench/run.sh   (7 runs a figure; OVRA_BENCH_RUNS=N for another number, at least 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${OVRA_BENCH_BUILD:-$root/build-bench}
-runs=${OVRA_BENCH_RUNS:-5}
+runs=${OVRA_BENCH_RUNS:-7}
 [ "$runs" -ge 5 ] || runs=5
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DOVRA_WERROR=ON >/dev/null
