@@ -31,6 +31,9 @@ private:
     // Repaints, scrolls by a page and ticks a box, iterations times; ms.
     double Interact(int iterations, double& paintMs, double& scrollMs, double& tickMs);
     void Paint();
+    // The first LoadGroups of a newly made pair of controls, with or
+    // without the card list's rows reserved beforehand; ms.
+    double FirstLoad(std::vector<JobResult>& records, bool reserve);
 
     JobEnumerator m_catalogue;
     HWND m_hWndHost;
