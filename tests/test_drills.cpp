@@ -204,3 +204,178 @@ TEST_F(Drill, TwoHundredScansCancelledAtRandomMoments)
                 "click, %d clicks taken by the page change\n",
                 rounds, cancelled, finishedFlagged, finishedFirst, absorbed);
 }
+
+namespace {
+
+std::string Pattern(char first, size_t size)
+{
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>(first + (i * 7) % 23);
+    return data;
+}
+
+// The registry data of a value under the drill's key (or below it), or
+// "<missing>".
+std::string Data(const char* key, const char* name)
+{
+    char data[8192];
+    DWORD size = sizeof(data);
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return std::string(data, size);
+}
+
+bool KeyExists(const char* key)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+// Cuts the backup file in the middle of the saved data that starts with
+// `data`'s first bytes.
+bool TruncateInside(const std::string& file, const std::string& data)
+{
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD read = 0;
+    bool done = ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+    const size_t at = bytes.find(data.substr(0, 64));
+    done = done && at != std::string::npos &&
+           SetFilePointer(h, static_cast<LONG>(at + data.size() / 2), nullptr, FILE_BEGIN) !=
+               INVALID_SET_FILE_POINTER &&
+           SetEndOfFile(h);
+    CloseHandle(h);
+    return done;
+}
+
+const char kTree[] = "Software\\OvraDrill\\tree";
+const char kLeaf[] = "Software\\OvraDrill\\tree\\leaf";
+
+class DamagedRestore : public Drill {
+protected:
+    void SetUp() override
+    {
+        Drill::SetUp();
+        for (int i = 0; i < 3; ++i) {
+            big[i] = Pattern(static_cast<char>('A' + i * 8), 4000);
+            add_value(HKEY_CURRENT_USER, kKey, Name(i), REG_BINARY, big[i].data(), static_cast<DWORD>(big[i].size()));
+            Job(1)->records.push_back(Record(Name(i), 0));
+        }
+        blob = Pattern('a', 3000);
+        add_sz(HKEY_CURRENT_USER, kTree, "text", "kept with the tree");
+        add_value(HKEY_CURRENT_USER, kTree, "blob", REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
+        add_sz(HKEY_CURRENT_USER, kLeaf, "deep", "leaf value");
+        Job(2)->records.push_back(Record("tree", 1));
+    }
+    static const char* Name(int i)
+    {
+        static const char* const names[] = {"big0", "big1", "big2"};
+        return names[i];
+    }
+
+    // Scan, repair with a backup, then restore every record from it; the file
+    // is cut inside `damaged` either before it is chosen or while its records
+    // are shown. Returns the message the restore ends with.
+    MessageBoxSeen RepairThenRestore(const std::string& damaged, bool beforeChoosing, size_t& offered)
+    {
+        MessageBoxSeen end;
+        Play(frame, [&](Driver& d) {
+            d.Click(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Scan Results"; }));
+            d.Click(frame.m_btnNext.m_hWndButton); // Repair
+            MessageBoxSeen box;
+            ASSERT_TRUE(d.WaitForMessageBox(box));
+            ASSERT_EQ(box.text, "Do you want to create a backup?");
+            d.Answer(box, "&Yes");
+            ASSERT_TRUE(d.WaitForMessageBox(box));
+            ASSERT_EQ(box.caption, "SUCCESS");
+            d.Answer(box, "OK");
+            ASSERT_TRUE(d.WaitUntil([&] { return ReadFrame(frame) == kWelcomeState; }));
+            for (int i = 0; i < 3; ++i)
+                ASSERT_EQ(Data(kKey, Name(i)), "<missing>");
+            ASSERT_FALSE(KeyExists(kTree));
+
+            const std::string file = BackupFolder() + "AutomaticBackup001.backup2";
+            if (beforeChoosing) {
+                ASSERT_TRUE(TruncateInside(file, damaged));
+            }
+            d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
+            d.Click(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select backup file"; }));
+            d.OnUi([&] {
+                LVITEMA item = {};
+                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                item.state = LVIS_SELECTED | LVIS_FOCUSED;
+                SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            });
+            d.Click(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; }));
+            offered = d.ReadOnUi<size_t>([&] { return frame.m_results.size(); });
+            if (!beforeChoosing) {
+                ASSERT_TRUE(TruncateInside(file, damaged));
+            }
+            d.Click(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(d.WaitForMessageBox(box));
+            ASSERT_EQ(box.text, "Are you sure you want to restore?");
+            d.Answer(box, "&Yes");
+            ASSERT_TRUE(d.WaitForMessageBox(end));
+            d.Answer(end, "OK");
+            ASSERT_TRUE(d.WaitUntil([&] { return ReadFrame(frame) == kWelcomeState; }));
+        });
+        return end;
+    }
+
+    std::string big[3];
+    std::string blob;
+};
+
+} // namespace
+
+TEST_F(DamagedRestore, ValueCutWhileItsRecordsAreShown)
+{
+    size_t offered = 0;
+    const MessageBoxSeen end = RepairThenRestore(big[1], false, offered);
+    EXPECT_EQ(offered, 4u);
+    EXPECT_EQ(end.caption, "ERROR");
+    EXPECT_EQ(end.text, "There were some problems while restoring backup file.");
+    // What lies before the cut is back whole; the cut value and everything
+    // after it stay absent, never a part of their data.
+    EXPECT_EQ(Data(kKey, "big0"), big[0]);
+    EXPECT_EQ(Data(kKey, "big1"), "<missing>");
+    EXPECT_EQ(Data(kKey, "big2"), "<missing>");
+    EXPECT_FALSE(KeyExists(kTree));
+}
+
+TEST_F(DamagedRestore, KeyTreeCutInsideAValueComesBackNotAtAll)
+{
+    size_t offered = 0;
+    const MessageBoxSeen end = RepairThenRestore(blob, false, offered);
+    EXPECT_EQ(offered, 4u);
+    EXPECT_EQ(end.caption, "ERROR");
+    EXPECT_EQ(end.text, "There were some problems while restoring backup file.");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Data(kKey, Name(i)), big[i]) << Name(i);
+    // Not the key, not its first value, not its subkey.
+    EXPECT_FALSE(KeyExists(kTree));
+    EXPECT_FALSE(KeyExists(kLeaf));
+}
+
+TEST_F(DamagedRestore, FileCutBeforeItIsChosenOffersTheWholeRecordsOnly)
+{
+    size_t offered = 0;
+    const MessageBoxSeen end = RepairThenRestore(big[2], true, offered);
+    // The reader stops at the damage: the records before it are offered and
+    // come back; the cut one is not offered and stays absent.
+    EXPECT_EQ(offered, 2u);
+    EXPECT_EQ(end.caption, "SUCCESS");
+    EXPECT_EQ(Data(kKey, "big0"), big[0]);
+    EXPECT_EQ(Data(kKey, "big1"), big[1]);
+    EXPECT_EQ(Data(kKey, "big2"), "<missing>");
+    EXPECT_FALSE(KeyExists(kTree));
+}
