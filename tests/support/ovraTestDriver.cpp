@@ -130,6 +130,14 @@ void Driver::Click(HWND window, int x, int y)
     POINT screen = {x, y};
     ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
+    // The move reaches the display and comes back as a mouse message a little
+    // later; let it arrive and be handled before the press, or a control that
+    // tracks the pointer would see it mid-click.
+    POINT now = {};
+    for (int i = 0; i < 100 && GetCursorPos(&now) && (now.x != screen.x || now.y != screen.y); ++i)
+        Sleep(10);
+    Sleep(30);
+    OnUi([] {});
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }

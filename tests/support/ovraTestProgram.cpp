@@ -68,7 +68,13 @@ void StartedProgram::Click(HWND control) const
 {
     RECT rc;
     GetWindowRect(control, &rc);
-    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    SetCursorPos(centre.x, centre.y);
+    // Let the move reach the display before the press (see Driver::Click).
+    POINT now = {};
+    for (int i = 0; i < 100 && GetCursorPos(&now) && (now.x != centre.x || now.y != centre.y); ++i)
+        Sleep(10);
+    Sleep(30);
     const LPARAM at = MAKELPARAM((rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2);
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(control, WM_LBUTTONUP, 0, at);
