@@ -183,6 +183,9 @@ TEST(ExecutableHeader, ImportsOnlySystemDlls)
 
 TEST(ExecutableHeader, CarriesStackProtectionLinkedIn)
 {
+#ifdef _MSC_VER
+    GTEST_SKIP() << "/GS is on (CMakeLists.txt); an MSVC image keeps its symbols in the PDB";
+#else
     const Image image(ProgramPath());
     ASSERT_TRUE(image.valid);
     const std::set<std::string> symbols = image.Symbols();
@@ -191,6 +194,7 @@ TEST(ExecutableHeader, CarriesStackProtectionLinkedIn)
     // image itself: no libssp or runtime DLL is imported (see above).
     EXPECT_TRUE(symbols.count("___stack_chk_fail"));
     EXPECT_TRUE(symbols.count("___stack_chk_guard"));
+#endif
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -93,19 +94,76 @@ protected:
         delete_file(shortcut.c_str());
     }
 
+    void InstallSilently()
+    {
+        std::string setup = ProgramPath();
+        setup.replace(setup.rfind('\\') + 1, std::string::npos, "OvraHivemend-Setup.exe");
+        ASSERT_TRUE(Exists(setup)) << setup;
+        DWORD code = 1;
+        ASSERT_TRUE(RunToEnd("\"" + setup + "\" /S", code));
+        EXPECT_EQ(code, 0u);
+    }
+
     std::string folder, shortcut;
 };
+
+// A dialog of a process whose text (or one of whose static texts) starts
+// with `text`; null when there is none now.
+struct DialogSearch {
+    DWORD process;
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    char cls[16] = "", text[512] = "";
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window) || !GetClassNameA(window, cls, sizeof(cls)) ||
+        std::string(cls) != "#32770")
+        return TRUE;
+    const size_t length = std::strlen(search->text);
+    GetWindowTextA(window, text, sizeof(text));
+    for (HWND child = nullptr; std::strncmp(text, search->text, length) != 0;) {
+        child = FindWindowExA(window, child, "Static", nullptr);
+        if (!child)
+            return TRUE;
+        GetWindowTextA(child, text, sizeof(text));
+    }
+    search->found = window;
+    return FALSE;
+}
+
+HWND WaitDialog(DWORD process, const char* text)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 60000) {
+        DialogSearch search = {process, text, nullptr};
+        EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+bool Press(HWND dialog, const char* button)
+{
+    HWND control = FindWindowExA(dialog, nullptr, "Button", button);
+    if (!control || !IsWindowEnabled(control) || !IsWindowVisible(control))
+        return false;
+    PostMessageA(control, BM_CLICK, 0, 0);
+    return true;
+}
 
 } // namespace
 
 TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
 {
-    std::string setup = ProgramPath();
-    setup.replace(setup.rfind('\\') + 1, std::string::npos, "OvraHivemend-Setup.exe");
-    ASSERT_TRUE(Exists(setup)) << setup;
+    InstallSilently();
     DWORD code = 1;
-    ASSERT_TRUE(RunToEnd("\"" + setup + "\" /S", code));
-    EXPECT_EQ(code, 0u);
 
     // Installed into Program Files, with a shortcut for all users.
     for (const char* file : {"OvraHivemend.exe", "help.html", "uninstall.exe"})
@@ -154,4 +212,37 @@ TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
         EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(Exists(backup));
+}
+
+TEST_F(Installer, UninstallRemovesTheBackupsOnlyWhenTheUserAgrees)
+{
+    InstallSilently();
+    create_dir((folder + "\\backups").c_str());
+    create_file((folder + "\\backups\\AutomaticBackup001.backup2").c_str(), "saved records");
+
+    // The uninstaller's pages, in its own process (_?= keeps it from copying
+    // itself away, so that process is the one to watch).
+    std::string command = "\"" + folder + "\\uninstall.exe\" _?=" + folder;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    StartedProgram uninstaller;
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                               &uninstaller.pi));
+    HWND pages = WaitDialog(uninstaller.pi.dwProcessId, "Ovra Hivemend Uninstall");
+    ASSERT_TRUE(pages);
+    ASSERT_TRUE(Press(pages, "&Uninstall"));
+    // The question comes up during the uninstall; Close is enabled at its end.
+    HWND question = WaitDialog(uninstaller.pi.dwProcessId, "Remove the registry backups");
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(Press(question, "&Yes"));
+    const DWORD start = GetTickCount();
+    while (!Press(pages, "&Close") && GetTickCount() - start < 60000)
+        Sleep(50);
+    DWORD code = 1;
+    ASSERT_TRUE(uninstaller.WaitExit(60000, code));
+    EXPECT_EQ(code, 0u);
+
+    EXPECT_FALSE(Exists(folder + "\\backups"));
+    EXPECT_FALSE(Exists(folder + "\\OvraHivemend.exe"));
+    EXPECT_FALSE(EntryExists());
 }
