@@ -56,7 +56,7 @@ TEST_F(CloseDuringScan, EndsCleanlyWhenClosedAtAnyMoment)
     std::printf("seed %u\n", seed);
     std::mt19937 random(seed);
     int duringScan = 0;
-    const int rounds = 12;
+    const int rounds = 24;
     for (int round = 0; round < rounds; ++round) {
         StartedProgram program;
         ASSERT_TRUE(program.Start());
@@ -67,10 +67,15 @@ TEST_F(CloseDuringScan, EndsCleanlyWhenClosedAtAnyMoment)
         // Round 0 closes at once, behind the click in the same queue; the
         // others at a random moment of the scan.
         if (round > 0)
-            Sleep(random() % 800);
+            Sleep(random() % 150);
         if (ProgressShown(program.main))
             ++duringScan;
-        PostMessageA(program.main, WM_CLOSE, 0, 0);
+        // Every other round the way the caption's close button goes, through
+        // the system command.
+        if (round % 2)
+            PostMessageA(program.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            PostMessageA(program.main, WM_CLOSE, 0, 0);
         DWORD code = 1;
         ASSERT_TRUE(program.WaitExit(60000, code)) << "round " << round << ": the program hung";
         EXPECT_EQ(code, 0u) << "round " << round;
