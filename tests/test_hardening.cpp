@@ -297,6 +297,8 @@ TEST_F(PlantedDll, IsNeverLoadedByTheProgram)
         // Started from its own folder, as a double click in the folder does.
         ASSERT_TRUE(started.Start(program, folder.c_str()));
         ASSERT_TRUE(started.WaitMainWindow());
+        // Nothing has needed the shell yet.
+        EXPECT_FALSE(ShellLoaded(started.pi.dwProcessId));
 
         // The help area opens help.html through the shell, which is loaded now
         // with all it imports.
