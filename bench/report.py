@@ -162,8 +162,10 @@ w("  the floor asked %s file questions, the scan %s and reused %s answers. Nothi
     info.get("floor_file_questions", "?"), info.get("scan_file_questions", "?"), info.get("scan_answers_reused", "?")))
 w("  between scans, no folder is listed, a file found under one spelling is found under any case of")
 w("  it, and a missing answer is reused only for the very same spelling.")
-w("- Runs (ms), floor: %s; scan: %s. The ratio is the median of the ratios of the runs made side by" % (
-    runs_of("floor_ms"), runs_of("scan_ms")))
+w("- %d pairs of runs, twice the figures' count and one more, as the two differ by less than the" % len(
+    raw.get("scan_ms", [])))
+w("  machine's load varies. Runs (ms), floor: %s; scan: %s." % (runs_of("floor_ms"), runs_of("scan_ms")))
+w("  The ratio is the median of the ratios of the runs made side by")
 w("  side (each pair shares the machine's load of its moment); the ratio of the medians is %.3f, of" % ratio(
     fig("scan_ms"), fig("floor_ms")))
 w("  the fastest runs %.3f." % ratio(min(raw.get("scan_ms", [0])), min(raw.get("floor_ms", [1]))))
@@ -246,8 +248,8 @@ w("  newly made controls (after that first call): their first fill took %s ms wi
     info.get("loadgroups_100k_new_controls_ms", "?"), info.get("loadgroups_100k_new_controls_reserved_ms", "?")))
 plain = float(info.get("loadgroups_100k_new_controls_ms", "nan"))
 reserved = float(info.get("loadgroups_100k_new_controls_reserved_ms", "nan"))
-w("  with the reservation (%.0f%% less). The controls were left as they are: every figure of theirs is" % (
-    100 * (1 - ratio(reserved, plain))))
+w("  with the reservation (%+.0f%%). The controls were left as they are: every figure of theirs is" % (
+    100 * (ratio(reserved, plain) - 1)))
 w("  inside its target.")
 w("")
 w("### Memory")
