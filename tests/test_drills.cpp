@@ -26,6 +26,7 @@ class DrillJob : public ovra::Job {
 public:
     void OnRun(ovra::JobStatus& status, std::vector<ovra::JobResult>& results) override
     {
+        began = GetTickCount();
         for (int step = 0; step < steps; ++step) {
             if (status.bCancel)
                 return;
@@ -36,8 +37,10 @@ public:
             results.back().nJobId = m_nId;
             ++status.nCount;
         }
+        ended = GetTickCount();
     }
     int steps = 0;
+    DWORD began = 0, ended = 0;
     std::vector<ovra::JobResult> records;
 };
 
@@ -143,8 +146,6 @@ const FrameState kWelcomeState = Expect("Welcome to Ovra Hivemend", kWelcome, Di
 
 TEST_F(Drill, TwoHundredScansCancelledAtRandomMoments)
 {
-    // About as long as a scan lasts, so that the clicks fall before, during
-    // and after its last job.
     for (int i = 1; i < 9; ++i) {
         Job(i)->steps = 6;
         Job(i)->records.push_back(Record(("value" + std::to_string(i)).c_str(), 0));
@@ -156,13 +157,20 @@ TEST_F(Drill, TwoHundredScansCancelledAtRandomMoments)
     const int rounds = 200;
     const int result = Play(frame, [&](Driver& d) {
         PostedFence fence(d);
+        // One whole scan first: the clicks are spread over its length, so
+        // that on any machine they fall during it and, with the time a click
+        // takes to arrive, after its last job.
+        d.Click(frame.m_btnNext.m_hWndButton);
+        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Scan Results"; }));
+        const DWORD spread = Job(8)->ended - Job(1)->began + 1;
+        d.Click(frame.m_btnBack.m_hWndButton);
+        ASSERT_TRUE(d.WaitUntil([&] { return ReadFrame(frame) == kWelcomeState; }));
+        std::printf("a whole scan took %lu ms\n", static_cast<unsigned long>(spread - 1));
         for (int round = 0; round < rounds; ++round) {
             d.Click(frame.m_btnNext.m_hWndButton);
-            // The random moment counts from the progress page showing.
-            ASSERT_TRUE(d.WaitUntil([&] {
-                return frame.m_strTitle == "Working" || frame.m_strTitle == "Scan Results";
-            })) << "round " << round;
-            Sleep(random() % 60);
+            // The random moment counts from the scan's start.
+            ASSERT_TRUE(fence.Pass()) << "round " << round;
+            Sleep(random() % spread);
             d.Click(frame.m_btnCancel.m_hWndButton);
             // The scan ends on the welcome page (cancelled) or on the result
             // page: the cancel came after the last test of the flag, or the
