@@ -15,7 +15,6 @@ packages=(
   clang libclang-rt-14-dev   # native fuzzing of the command-line parser
   python3 python3-pil        # resource generator
   nsis zip                   # installer and portable package
-  mtools dosfstools          # small FAT images for fault drills
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
