@@ -11,9 +11,7 @@ build=${OVRA_BUILD_DIR:-build}
 demo=$PWD/demo
 prefix=$demo/wineprefix
 
-if [ "$(id -u)" -eq 0 ]; then bash scripts/setup.sh; else sudo bash scripts/setup.sh; fi
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build "$build" -j"$(nproc)" --target OvraHivemend ovra_tour
+bash scripts/build.sh OvraHivemend ovra_tour
 
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=

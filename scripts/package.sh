@@ -6,12 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${OVRA_BUILD_DIR:-build}
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash scripts/setup.sh
-else
-  sudo bash scripts/setup.sh
-fi
-
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DOVRA_WERROR=ON
-cmake --build "$build" --target release_package -j"$(nproc)"
+bash scripts/build.sh release_package
 ls -l "$build/OvraHivemend-Setup.exe" "$build/OvraHivemend-portable.zip"

@@ -9,7 +9,7 @@ build=${OVRA_BUILD_DIR:-build}
 out=$PWD/docs/screenshots
 prefix=$PWD/$build/shots-prefix
 
-cmake --build "$build" -j"$(nproc)" --target OvraHivemend ovra_tour
+bash scripts/build.sh OvraHivemend ovra_tour
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$build"
 Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$build/shots.display" >/dev/null 2>&1 </dev/null &

@@ -4,14 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${OVRA_BUILD_DIR:-build}
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash scripts/setup.sh
-else
-  sudo bash scripts/setup.sh
-fi
+bash scripts/build.sh
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DOVRA_WERROR=ON
-cmake --build "$build" -j"$(nproc)"
 # The command-line heuristics, fuzzed natively for a bounded time; its long
 # report goes to a file and only the totals are shown.
 mkdir -p "$build"
