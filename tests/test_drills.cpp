@@ -44,13 +44,6 @@ public:
     std::vector<ovra::JobResult> records;
 };
 
-std::string BackupFolder()
-{
-    char path[2048];
-    ovra::BackupManager::GetBackupDirectory(path);
-    return path;
-}
-
 ovra::JobResult Record(const char* name, int kind)
 {
     ovra::JobResult r;
@@ -70,13 +63,7 @@ protected:
     void SetUp() override
     {
         remove_dir_tree(BackupFolder().c_str());
-        for (int i = 1; i < 9; ++i) {
-            auto* job = new DrillJob;
-            job->m_strName = frame.m_jobEnumerator.m_jobs[i]->m_strName;
-            job->m_nId = i;
-            delete frame.m_jobEnumerator.m_jobs[i];
-            frame.m_jobEnumerator.m_jobs[i] = job;
-        }
+        ReplaceJobs<DrillJob>(frame);
         add_key(HKEY_CURRENT_USER, kKey);
     }
     void TearDown() override
@@ -313,17 +300,7 @@ protected:
             if (beforeChoosing) {
                 ASSERT_TRUE(TruncateInside(file, damaged));
             }
-            d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
-            d.Click(frame.m_btnNext.m_hWndButton);
-            ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select backup file"; }));
-            d.OnUi([&] {
-                LVITEMA item = {};
-                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-                item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-            });
-            d.Click(frame.m_btnNext.m_hWndButton);
-            ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; }));
+            ASSERT_TRUE(OpenNewestBackup(d, frame));
             offered = d.ReadOnUi<size_t>([&] { return frame.m_results.size(); });
             if (!beforeChoosing) {
                 ASSERT_TRUE(TruncateInside(file, damaged));

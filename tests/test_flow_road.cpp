@@ -27,13 +27,6 @@ const char kFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer
 const char kClsidGone[] = "CLSID\\{0D1E2F30-0000-4000-8000-0000000000AA}";
 const char kClsidLive[] = "CLSID\\{0D1E2F30-0000-4000-8000-0000000000BB}";
 
-std::string BackupFolder()
-{
-    char path[2048];
-    ovra::BackupManager::GetBackupDirectory(path);
-    return path;
-}
-
 // One seeded entry: where it lives and whether the scan must report it.
 struct Seed {
     HKEY root;
@@ -259,17 +252,7 @@ TEST_F(FlowRoad, ScanRepairWithBackupThenRestoreASubset)
         }
 
         // Restore: choose the backup, untick two, confirm.
-        d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
-        d.Click(frame.m_btnNext.m_hWndButton);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select backup file"; }));
-        d.OnUi([&] {
-            LVITEMA item = {};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        });
-        d.Click(frame.m_btnNext.m_hWndButton);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; }));
+        ASSERT_TRUE(OpenNewestBackup(d, frame));
         EXPECT_EQ(State(d), Expect("Select records to restore", kResult, Enabled("< Back", 1009),
                                    Enabled("Next >", 1010), Enabled("Cancel", 1200)));
         d.OnUi([&] {
@@ -315,17 +298,7 @@ TEST_F(FlowRoad, RestoreFromABackupThatCannotBeOpenedWritesNothing)
     HANDLE holder = INVALID_HANDLE_VALUE;
 
     Play(frame, [&](Driver& d) {
-        d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
-        d.Click(frame.m_btnNext.m_hWndButton);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select backup file"; }));
-        d.OnUi([&] {
-            LVITEMA item = {};
-            item.stateMask = LVIS_SELECTED;
-            item.state = LVIS_SELECTED;
-            SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        });
-        d.Click(frame.m_btnNext.m_hWndButton);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; }));
+        ASSERT_TRUE(OpenNewestBackup(d, frame));
         // Another program now holds the file without sharing.
         holder = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);

@@ -45,13 +45,6 @@ private:
     HANDLE m_hRelease;
 };
 
-std::string BackupFolder()
-{
-    char path[2048];
-    ovra::BackupManager::GetBackupDirectory(path);
-    return path;
-}
-
 const ButtonState kBackOff = Disabled("< Back");
 const FrameState kWelcomeState = Expect("Welcome to Ovra Hivemend", kWelcome, Disabled("< Back"),
                                         Enabled("Next >", 1001), Enabled("Cancel", 1200));
@@ -61,13 +54,7 @@ protected:
     void SetUp() override
     {
         remove_dir_tree(BackupFolder().c_str());
-        for (int i = 1; i < 9; ++i) {
-            auto* job = new RecordJob;
-            job->m_strName = frame.m_jobEnumerator.m_jobs[i]->m_strName;
-            job->m_nId = i;
-            delete frame.m_jobEnumerator.m_jobs[i];
-            frame.m_jobEnumerator.m_jobs[i] = job;
-        }
+        ReplaceJobs<RecordJob>(frame);
         add_key(HKEY_CURRENT_USER, kKey);
     }
     void TearDown() override

@@ -1,5 +1,7 @@
 #include "ovraTestFrame.h"
 
+#include <commctrl.h>
+
 #include <ostream>
 
 namespace ovratest {
@@ -62,6 +64,29 @@ FrameState Expect(const char* title, int pages, ButtonState back, ButtonState ne
     s.next = next;
     s.cancel = cancel;
     return s;
+}
+
+std::string BackupFolder()
+{
+    char path[2048];
+    ovra::BackupManager::GetBackupDirectory(path);
+    return path;
+}
+
+bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame)
+{
+    d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
+    d.Click(frame.m_btnNext.m_hWndButton);
+    if (!d.WaitUntil([&] { return frame.m_strTitle == "Select backup file"; }))
+        return false;
+    d.OnUi([&] {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    });
+    d.Click(frame.m_btnNext.m_hWndButton);
+    return d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; });
 }
 
 int Play(ovra::WizardFrame& frame, const std::function<void(Driver&)>& script)

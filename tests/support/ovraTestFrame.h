@@ -36,6 +36,27 @@ ButtonState Disabled(const char* caption);
 ButtonState Enabled(const char* caption, unsigned command);
 FrameState Expect(const char* title, int pages, ButtonState back, ButtonState next, ButtonState cancel);
 
+// The backup folder beside the running executable, with its backslash.
+std::string BackupFolder();
+
+// Puts a test job of type JobType in every catalogue slot but "My Computer",
+// keeping each slot's name and id.
+template <class JobType> void ReplaceJobs(ovra::WizardFrame& frame)
+{
+    auto& jobs = frame.m_jobEnumerator.m_jobs;
+    for (size_t i = 1; i < jobs.size(); ++i) {
+        auto* job = new JobType;
+        job->m_strName = jobs[i]->m_strName;
+        job->m_nId = static_cast<int>(i);
+        delete jobs[i];
+        jobs[i] = job;
+    }
+}
+
+// From the welcome page: "Restore registry backup", Next, pick the newest
+// backup, Next. True once the restore page shows (call on the driver thread).
+bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame);
+
 // Creates the frame's window, runs script on a driver thread while the
 // message loop runs here, and closes the window when the script ends (if the
 // script did not end the program itself). Returns Run's result.
