@@ -4,7 +4,6 @@
 #include "ovraTestFrame.h"
 #include "ovraTestRegistry.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <map>
