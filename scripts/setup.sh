@@ -8,8 +8,10 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok ins
 
 packages=(
   g++-mingw-w64-i686-posix   # the 32-bit Windows cross compiler
+  g++-mingw-w64-x86-64-posix # the 64-bit Windows cross compiler
   cmake make
-  wine wine32:i386           # runs the program and its tests
+  wine wine64 wine32:i386    # runs the program and its tests (64-bit loader everywhere,
+                             # 32-bit where the host kernel runs i386 code)
   xvfb x11-utils x11-apps xdotool imagemagick   # windows without a display, screenshots
   googletest                 # test framework, built from source with the cross compiler
   clang libclang-rt-14-dev   # native fuzzing of the command-line parser

@@ -1,0 +1,13 @@
+# Cross-builds 64-bit Windows binaries with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(OVRA_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${OVRA_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${OVRA_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${OVRA_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${OVRA_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
