@@ -47,6 +47,10 @@ start_servers() {
     display=:$(tr -d '\n' < "$bed/xvfb.display")
   fi
   echo "export DISPLAY=$display" >> "$envfile"
+  # Tests that start the other build's programs ask this, found by running
+  # the 32-bit loader, before they try.
+  if [ -z "$(ovra_i386_refusal)" ]; then i386=1; else i386=0; fi
+  echo "export OVRA_HOST_RUNS_I386=$i386" >> "$envfile"
   export DISPLAY=$display
   wineboot --init || { echo "testbed: wineboot failed"; return 1; }
   wineserver -w

@@ -23,7 +23,9 @@ ovra_i386_refusal() {
   if [ ! -x "$OVRA_WINE_LIB/wine" ]; then
     echo "Wine's 32-bit loader is not installed"
   elif ! "$OVRA_WINE_LIB/wine" --version >/dev/null 2>&1; then
-    echo "this host cannot execute 32-bit code ($("$OVRA_WINE_LIB/wine" --version 2>&1 | tail -n 1))"
+    local said
+    said=$( ("$OVRA_WINE_LIB/wine" --version) 2>&1 | tail -n 1)
+    echo "this host cannot execute 32-bit code (Wine's 32-bit loader: ${said##*: })"
   fi
 }
 
