@@ -1,0 +1,200 @@
+// The owner-drawn controls as a screen reader meets them: through
+// AccessibleObjectFromWindow, their names, roles and states; and the
+// manifest that lets Windows draw the program's text sharp when it scales it.
+#include "app/ovraInstance.h"
+#include "ovraTestWindow.h"
+#include "ui/ovraButton.h"
+#include "ui/ovraResultView.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+VARIANT Child(LONG id)
+{
+    VARIANT v = {};
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = id;
+    return v;
+}
+
+std::string Narrow(BSTR text)
+{
+    if (!text)
+        return "<none>";
+    char out[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
+    SysFreeString(text);
+    return out;
+}
+
+// A reader's view of one control, asked afresh for every property.
+class Reader {
+public:
+    explicit Reader(HWND hwnd)
+    {
+        result = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            reinterpret_cast<void**>(&m_pAcc));
+    }
+    ~Reader()
+    {
+        if (m_pAcc)
+            m_pAcc->Release();
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    bool Valid() const { return SUCCEEDED(result) && m_pAcc; }
+    std::string Name(LONG child = CHILDID_SELF)
+    {
+        BSTR text = nullptr;
+        m_pAcc->get_accName(Child(child), &text);
+        return Narrow(text);
+    }
+    std::string Description(LONG child)
+    {
+        BSTR text = nullptr;
+        m_pAcc->get_accDescription(Child(child), &text);
+        return Narrow(text);
+    }
+    std::string Value(LONG child)
+    {
+        BSTR text = nullptr;
+        m_pAcc->get_accValue(Child(child), &text);
+        return Narrow(text);
+    }
+    LONG Role(LONG child = CHILDID_SELF)
+    {
+        VARIANT v = {};
+        m_pAcc->get_accRole(Child(child), &v);
+        return V_VT(&v) == VT_I4 ? V_I4(&v) : -1;
+    }
+    LONG State(LONG child = CHILDID_SELF)
+    {
+        VARIANT v = {};
+        m_pAcc->get_accState(Child(child), &v);
+        return V_VT(&v) == VT_I4 ? V_I4(&v) : -1;
+    }
+    HRESULT Count(long& count) { return m_pAcc->get_accChildCount(&count); }
+
+    HRESULT result = E_FAIL;
+
+private:
+    IAccessible* m_pAcc = nullptr;
+};
+
+class AccessibleControls : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ShowWindow(host.Get(), SW_SHOWNOACTIVATE);
+        ovratest::PumpPending();
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    ovratest::CommandWindow host;
+};
+
+} // namespace
+
+TEST_F(AccessibleControls, ButtonsArePushButtonsNamedByTheirCaptionsAndUnavailableWhenDisabled)
+{
+    ovra::Button back, next, cancel;
+    back.Create(host.Get(), 293, 459);
+    next.Create(host.Get(), 413, 459);
+    cancel.Create(host.Get(), 571, 459);
+    back.Disable("< Back");
+    next.Enable("Repair", 1006);
+    cancel.Enable("Cancel", 1200);
+
+    struct Expected {
+        ovra::Button* button;
+        const char* name;
+        bool unavailable;
+    } table[] = {{&back, "< Back", true}, {&next, "Repair", false}, {&cancel, "Cancel", false}};
+    for (const Expected& e : table) {
+        Reader reader(e.button->m_hWndButton);
+        ASSERT_TRUE(reader.Valid()) << e.name << " 0x" << std::hex << reader.result;
+        EXPECT_EQ(reader.Name(), e.name);
+        EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PUSHBUTTON) << e.name;
+        EXPECT_EQ((reader.State() & STATE_SYSTEM_UNAVAILABLE) != 0, e.unavailable) << e.name;
+    }
+
+    // A page switch changes caption and state under a reader that holds on.
+    Reader held(next.m_hWndButton);
+    ASSERT_TRUE(held.Valid());
+    next.Disable("Next >");
+    EXPECT_EQ(held.Name(), "Next >");
+    EXPECT_TRUE(held.State() & STATE_SYSTEM_UNAVAILABLE);
+
+    // Once the window is gone the object says so, and touches nothing freed.
+    DestroyWindow(next.m_hWndButton);
+    long count = 0;
+    EXPECT_TRUE(FAILED(held.Count(count)));
+}
+
+TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
+{
+    std::vector<ovra::JobResult> records(3);
+    const char* problems[] = {"Missing shared file", "Missing startup program", "Missing help file"};
+    for (size_t i = 0; i < records.size(); ++i) {
+        records[i].sProblem = problems[i];
+        records[i].sSection = "Shared files";
+        records[i].sValue = "C:\\gone\\lib.dll";
+        records[i].bSelected = true;
+    }
+    ovra::ResultView view;
+    view.Create(host.Get(), 264, 0, 426, 396);
+    view.BeginAddRecords();
+    for (ovra::JobResult& record : records)
+        view.AddRecord(&record);
+    view.EndAddRecords();
+
+    Reader reader(view.m_hWndView);
+    ASSERT_TRUE(reader.Valid()) << std::hex << reader.result;
+    EXPECT_EQ(reader.Role(), ROLE_SYSTEM_LIST);
+    long count = 0;
+    EXPECT_EQ(reader.Count(count), S_OK);
+    EXPECT_EQ(count, 3);
+
+    const LONG second = 2; // children count from 1
+    EXPECT_EQ(reader.Name(second), "Missing startup program");
+    EXPECT_EQ(reader.Description(second), "Section: Shared files");
+    EXPECT_EQ(reader.Value(second), "Value: C:\\gone\\lib.dll");
+    EXPECT_EQ(reader.Role(second), ROLE_SYSTEM_LISTITEM);
+    EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_CHECKED);
+    EXPECT_FALSE(reader.State(second) & STATE_SYSTEM_SELECTED);
+
+    // Down to the second card and Space, as the keyboard does it.
+    SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_SPACE, 1);
+    ASSERT_FALSE(records[1].bSelected);
+    EXPECT_FALSE(reader.State(second) & STATE_SYSTEM_CHECKED);
+    EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_SELECTED);
+    EXPECT_TRUE(reader.State(1) & STATE_SYSTEM_CHECKED) << "the others keep their ticks";
+    DestroyWindow(view.m_hWndView);
+}
+
+TEST(HighDpi, ManifestAsksWindowsToScaleTheProgramsGdiDrawing)
+{
+    // The tests carry the program's resources, manifest included.
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_TRUE(found);
+    HGLOBAL loaded = LoadResource(nullptr, found);
+    ASSERT_TRUE(loaded);
+    const std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find("<gdiScaling xmlns=\"http://schemas.microsoft.com/SMI/2017/WindowsSettings\">true"
+                            "</gdiScaling>"),
+              std::string::npos);
+    // Only for a program that is not DPI aware does Windows scale, and so
+    // apply GDI scaling.
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+}
