@@ -2,8 +2,11 @@
 // AccessibleObjectFromWindow, their names, roles and states; and the
 // manifest that lets Windows draw the program's text sharp when it scales it.
 #include "app/ovraInstance.h"
+#include "ovraTestProgram.h"
 #include "ovraTestWindow.h"
+#include "scan/ovraJobEnumerator.h"
 #include "ui/ovraButton.h"
+#include "ui/ovraResultPage.h"
 #include "ui/ovraResultView.h"
 
 #include <windows.h>
@@ -181,6 +184,57 @@ TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
     EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_SELECTED);
     EXPECT_TRUE(reader.State(1) & STATE_SYSTEM_CHECKED) << "the others keep their ticks";
     DestroyWindow(view.m_hWndView);
+}
+
+TEST_F(AccessibleControls, SectionListNamesEachSectionWithItsCount)
+{
+    ovra::JobEnumerator catalogue;
+    std::vector<ovra::JobResult> records(3);
+    records[0].nJobId = 2;
+    records[1].nJobId = 5;
+    records[2].nJobId = 2;
+    ovra::ResultPage page;
+    page.Create(host.Get());
+    page.OnEnter(records);
+
+    Reader reader(page.m_groupView.m_hWndView);
+    ASSERT_TRUE(reader.Valid()) << std::hex << reader.result;
+    EXPECT_EQ(reader.Role(), ROLE_SYSTEM_LIST);
+    long count = 0;
+    EXPECT_EQ(reader.Count(count), S_OK);
+    EXPECT_EQ(count, 9);
+    EXPECT_EQ(reader.Name(1), "All sections (3)");
+    EXPECT_EQ(reader.Name(3), catalogue.Find(2)->m_strName + " (2)");
+    EXPECT_EQ(reader.Name(4), catalogue.Find(3)->m_strName + " (0)");
+    EXPECT_TRUE(reader.State(1) & STATE_SYSTEM_SELECTED);
+    EXPECT_FALSE(reader.State(3) & STATE_SYSTEM_SELECTED);
+    DestroyWindow(page.m_hWndPage);
+}
+
+// A screen reader runs in a process of its own: the object crosses over
+// through COM, and the program loads the accessibility runtime from the
+// system folder under its restricted DLL search.
+TEST_F(AccessibleControls, AnotherProcessReadsTheRealProgramsButtons)
+{
+    ovratest::StartedProgram program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitMainWindow());
+    struct Expected {
+        int left;
+        const char* name;
+        bool unavailable;
+    } table[] = {{293, "< Back", true}, {413, "Next >", false}, {571, "Cancel", false}};
+    for (const Expected& e : table) {
+        Reader reader(program.FooterButton(e.left));
+        ASSERT_TRUE(reader.Valid()) << e.name << " 0x" << std::hex << reader.result;
+        EXPECT_EQ(reader.Name(), e.name);
+        EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PUSHBUTTON) << e.name;
+        EXPECT_EQ((reader.State() & STATE_SYSTEM_UNAVAILABLE) != 0, e.unavailable) << e.name;
+    }
+    PostMessageA(program.main, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitExit(60000, code));
+    EXPECT_EQ(code, 0u);
 }
 
 TEST(HighDpi, ManifestAsksWindowsToScaleTheProgramsGdiDrawing)

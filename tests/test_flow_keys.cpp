@@ -101,12 +101,20 @@ TEST_F(FlowKeys, ScanUntickRepairRestoreAndQuitWithTheKeyboard)
     const int result = Play(frame, [&](Driver& d) {
         HWND scan = frame.m_welcomePage.m_hWndScan;
         ASSERT_TRUE(d.WaitUntil([&] { return GetFocus() == scan; })) << "the chosen choice has the focus";
+        // Focus marks show once the keyboard is used (unless always shown).
+        HWND cards = frame.m_resultPage.m_resultView.m_hWndView;
+        auto marksHidden = [&] {
+            return d.ReadOnUi<bool>([&] { return (SendMessageA(cards, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0; });
+        };
+        BOOL alwaysShown = FALSE;
+        SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysShown, 0);
+        EXPECT_EQ(marksHidden(), !alwaysShown);
         Key(d, VK_RETURN);
         ASSERT_TRUE(TitleIs(d, "Scan Results"));
+        EXPECT_FALSE(marksHidden());
         UntickForeign(d);
 
         // Tab goes round the page: cards, the footer buttons, sections.
-        HWND cards = frame.m_resultPage.m_resultView.m_hWndView;
         ASSERT_TRUE(d.WaitUntil([&] { return GetFocus() == cards; }));
         const HWND order[] = {frame.m_btnBack.m_hWndButton, frame.m_btnNext.m_hWndButton,
                               frame.m_btnCancel.m_hWndButton, frame.m_resultPage.m_groupView.m_hWndView, cards};
