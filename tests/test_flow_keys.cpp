@@ -34,20 +34,7 @@ protected:
         remove_dir_tree(BackupFolder().c_str());
     }
 
-    HWND Focus(Driver& d)
-    {
-        return d.ReadOnUi<HWND>([] { return GetFocus(); });
-    }
-    // A key press where the system would deliver it: to the focused window,
-    // or with none to the main window.
-    void Key(Driver& d, WPARAM key)
-    {
-        HWND target = Focus(d);
-        if (!target)
-            target = frame.m_hWndWizard;
-        PostMessageA(target, WM_KEYDOWN, key, 1);
-        PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-    }
+    void Key(Driver& d, WPARAM key) { d.Key(key, frame.m_hWndWizard); }
     // Only the seeds are this test's to repair and restore; the prefix's own
     // findings are unticked.
     void UntickForeign(Driver& d)
