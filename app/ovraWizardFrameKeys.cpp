@@ -5,6 +5,7 @@
 #include "app/ovraWizardFrame.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace ovra {
 

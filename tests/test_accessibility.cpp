@@ -55,36 +55,21 @@ public:
     Reader& operator=(const Reader&) = delete;
 
     bool Valid() const { return SUCCEEDED(result) && m_pAcc; }
-    std::string Name(LONG child = CHILDID_SELF)
+    std::string Text(decltype(&IAccessible::get_accName) get, LONG child = CHILDID_SELF)
     {
         BSTR text = nullptr;
-        m_pAcc->get_accName(Child(child), &text);
+        (m_pAcc->*get)(Child(child), &text);
         return Narrow(text);
     }
-    std::string Description(LONG child)
-    {
-        BSTR text = nullptr;
-        m_pAcc->get_accDescription(Child(child), &text);
-        return Narrow(text);
-    }
-    std::string Value(LONG child)
-    {
-        BSTR text = nullptr;
-        m_pAcc->get_accValue(Child(child), &text);
-        return Narrow(text);
-    }
-    LONG Role(LONG child = CHILDID_SELF)
+    LONG Number(decltype(&IAccessible::get_accRole) get, LONG child = CHILDID_SELF)
     {
         VARIANT v = {};
-        m_pAcc->get_accRole(Child(child), &v);
+        (m_pAcc->*get)(Child(child), &v);
         return V_VT(&v) == VT_I4 ? V_I4(&v) : -1;
     }
-    LONG State(LONG child = CHILDID_SELF)
-    {
-        VARIANT v = {};
-        m_pAcc->get_accState(Child(child), &v);
-        return V_VT(&v) == VT_I4 ? V_I4(&v) : -1;
-    }
+    std::string Name(LONG child = CHILDID_SELF) { return Text(&IAccessible::get_accName, child); }
+    LONG Role(LONG child = CHILDID_SELF) { return Number(&IAccessible::get_accRole, child); }
+    LONG State(LONG child = CHILDID_SELF) { return Number(&IAccessible::get_accState, child); }
     HRESULT Count(long& count) { return m_pAcc->get_accChildCount(&count); }
 
     HRESULT result = E_FAIL;
@@ -108,32 +93,18 @@ protected:
 
 } // namespace
 
-TEST_F(AccessibleControls, ButtonsArePushButtonsNamedByTheirCaptionsAndUnavailableWhenDisabled)
+TEST_F(AccessibleControls, ButtonFollowsItsCaptionAndStateAndFailsSafelyOnceItsWindowIsGone)
 {
-    ovra::Button back, next, cancel;
-    back.Create(host.Get(), 293, 459);
+    ovra::Button next;
     next.Create(host.Get(), 413, 459);
-    cancel.Create(host.Get(), 571, 459);
-    back.Disable("< Back");
     next.Enable("Repair", 1006);
-    cancel.Enable("Cancel", 1200);
-
-    struct Expected {
-        ovra::Button* button;
-        const char* name;
-        bool unavailable;
-    } table[] = {{&back, "< Back", true}, {&next, "Repair", false}, {&cancel, "Cancel", false}};
-    for (const Expected& e : table) {
-        Reader reader(e.button->m_hWndButton);
-        ASSERT_TRUE(reader.Valid()) << e.name << " 0x" << std::hex << reader.result;
-        EXPECT_EQ(reader.Name(), e.name);
-        EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PUSHBUTTON) << e.name;
-        EXPECT_EQ((reader.State() & STATE_SYSTEM_UNAVAILABLE) != 0, e.unavailable) << e.name;
-    }
+    Reader held(next.m_hWndButton);
+    ASSERT_TRUE(held.Valid()) << std::hex << held.result;
+    EXPECT_EQ(held.Name(), "Repair");
+    EXPECT_EQ(held.Role(), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_FALSE(held.State() & STATE_SYSTEM_UNAVAILABLE);
 
     // A page switch changes caption and state under a reader that holds on.
-    Reader held(next.m_hWndButton);
-    ASSERT_TRUE(held.Valid());
     next.Disable("Next >");
     EXPECT_EQ(held.Name(), "Next >");
     EXPECT_TRUE(held.State() & STATE_SYSTEM_UNAVAILABLE);
@@ -170,8 +141,8 @@ TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
 
     const LONG second = 2; // children count from 1
     EXPECT_EQ(reader.Name(second), "Missing startup program");
-    EXPECT_EQ(reader.Description(second), "Section: Shared files");
-    EXPECT_EQ(reader.Value(second), "Value: C:\\gone\\lib.dll");
+    EXPECT_EQ(reader.Text(&IAccessible::get_accDescription, second), "Section: Shared files");
+    EXPECT_EQ(reader.Text(&IAccessible::get_accValue, second), "Value: C:\\gone\\lib.dll");
     EXPECT_EQ(reader.Role(second), ROLE_SYSTEM_LISTITEM);
     EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_CHECKED);
     EXPECT_FALSE(reader.State(second) & STATE_SYSTEM_SELECTED);

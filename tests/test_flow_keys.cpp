@@ -17,15 +17,17 @@ namespace {
 
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kKept[] = "OvraKeysKept";
+const char kKeptPath[] = "C:\\ovra_keys_gone\\kept.exe";
 const char kRepaired[] = "OvraKeysRepaired";
+const char kRepairedPath[] = "C:\\ovra_keys_gone\\repaired.exe";
 
 class FlowKeys : public testing::Test {
 protected:
     void SetUp() override
     {
         remove_dir_tree(BackupFolder().c_str());
-        add_sz(HKEY_LOCAL_MACHINE, kRun, kKept, "C:\\ovra_keys_gone\\kept.exe");
-        add_sz(HKEY_LOCAL_MACHINE, kRun, kRepaired, "C:\\ovra_keys_gone\\repaired.exe");
+        add_sz(HKEY_LOCAL_MACHINE, kRun, kKept, kKeptPath);
+        add_sz(HKEY_LOCAL_MACHINE, kRun, kRepaired, kRepairedPath);
     }
     void TearDown() override
     {
@@ -66,16 +68,6 @@ protected:
         EXPECT_EQ(box.text, text);
         d.Answer(box, button);
     }
-    bool Present(const char* name)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        const bool present = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return present;
-    }
-
     ovra::WizardFrame frame;
 };
 
@@ -131,8 +123,8 @@ TEST_F(FlowKeys, ScanUntickRepairRestoreAndQuitWithTheKeyboard)
         Confirm(d, "Do you want to create a backup?");
         Confirm(d, kSuccess, "OK");
         ASSERT_TRUE(TitleIs(d, "Welcome to Ovra Hivemend"));
-        EXPECT_TRUE(Present(kKept));
-        EXPECT_FALSE(Present(kRepaired));
+        verify_value(HKEY_LOCAL_MACHINE, kRun, kKept, REG_SZ, kKeptPath, sizeof(kKeptPath));
+        verify_value_missing(HKEY_LOCAL_MACHINE, kRun, kRepaired);
 
         // Down chooses "Restore registry backup"; the backup list has the
         // focus on its page and Home selects the newest backup.
@@ -155,7 +147,7 @@ TEST_F(FlowKeys, ScanUntickRepairRestoreAndQuitWithTheKeyboard)
         Confirm(d, "Are you sure you want to restore?");
         Confirm(d, kSuccess, "OK");
         ASSERT_TRUE(TitleIs(d, "Welcome to Ovra Hivemend"));
-        EXPECT_TRUE(Present(kRepaired));
+        verify_value(HKEY_LOCAL_MACHINE, kRun, kRepaired, REG_SZ, kRepairedPath, sizeof(kRepairedPath));
 
         // Esc is Cancel, with its question.
         Key(d, VK_ESCAPE);
