@@ -202,6 +202,15 @@ TEST_F(AccessibleControls, AnotherProcessReadsTheRealProgramsButtons)
         EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PUSHBUTTON) << e.name;
         EXPECT_EQ((reader.State() & STATE_SYSTEM_UNAVAILABLE) != 0, e.unavailable) << e.name;
     }
+    // The standard controls without a caption are named too.
+    std::vector<std::string> names;
+    for (HWND page = FindWindowExA(program.main, nullptr, "wizard_page_class", nullptr); page;
+         page = FindWindowExA(program.main, page, "wizard_page_class", nullptr))
+        for (const char* cls : {"SysListView32", "msctls_progress32"})
+            if (HWND control = FindWindowExA(page, nullptr, cls, nullptr))
+                names.push_back(Reader(control).Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Sections scanned", "Scan progress", "Backup files"}));
+
     PostMessageA(program.main, WM_CLOSE, 0, 0);
     DWORD code = 1;
     ASSERT_TRUE(program.WaitExit(60000, code));
