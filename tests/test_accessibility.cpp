@@ -78,6 +78,25 @@ private:
     IAccessible* m_pAcc = nullptr;
 };
 
+// The focus and state events the program raises about the cards.
+struct Event {
+    DWORD event;
+    HWND hwnd;
+    LONG child;
+    bool operator==(const Event& o) const { return event == o.event && hwnd == o.hwnd && child == o.child; }
+};
+std::vector<Event> g_events;
+
+void CALLBACK Heard(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
+{
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    // The system's own focus event for the window, child 0, is not ours.
+    const bool focusOrTick = event == EVENT_OBJECT_FOCUS || event == EVENT_OBJECT_STATECHANGE;
+    if (object == OBJID_CLIENT && child != CHILDID_SELF && focusOrTick && std::string(cls) == "result_view_class")
+        g_events.push_back({event, hwnd, child});
+}
+
 class AccessibleControls : public testing::Test {
 protected:
     void SetUp() override
@@ -147,13 +166,25 @@ TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
     EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_CHECKED);
     EXPECT_FALSE(reader.State(second) & STATE_SYSTEM_SELECTED);
 
-    // Down to the second card and Space, as the keyboard does it.
+    // Down to the second card and Space, as the keyboard does it; a reader
+    // listening for events hears of the focus and the tick.
+    g_events.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, &Heard,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    SetFocus(view.m_hWndView);
     SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_DOWN, 1);
     SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_SPACE, 1);
     ASSERT_FALSE(records[1].bSelected);
     EXPECT_FALSE(reader.State(second) & STATE_SYSTEM_CHECKED);
     EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_SELECTED);
+    EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_FOCUSED);
     EXPECT_TRUE(reader.State(1) & STATE_SYSTEM_CHECKED) << "the others keep their ticks";
+    const std::vector<Event> expected = {{EVENT_OBJECT_FOCUS, view.m_hWndView, 1},
+                                         {EVENT_OBJECT_FOCUS, view.m_hWndView, 2},
+                                         {EVENT_OBJECT_STATECHANGE, view.m_hWndView, 2}};
+    EXPECT_TRUE(ovratest::PumpUntil([&] { return g_events == expected; }, 10000)) << g_events.size() << " events";
+    UnhookWinEvent(hook);
     DestroyWindow(view.m_hWndView);
 }
 
