@@ -12,9 +12,6 @@ class Shell {
 public:
     // ShellExecuteA; false when the shell cannot be loaded or refuses.
     static bool Execute(HWND owner, const char* verb, const char* file);
-
-private:
-    static HMODULE Load();
 };
 
 } // namespace ovra

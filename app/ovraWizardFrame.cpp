@@ -49,6 +49,8 @@ WizardFrame::WizardFrame()
 {
     OVRA_ASSERT(m_Singleton == 0, "ovraWizardFrame");
     m_hWndWizard = nullptr;
+    m_hWndFocus = nullptr;
+    m_bForwardingWheel = false;
     m_Singleton = this;
 }
 
@@ -100,15 +102,25 @@ void WizardFrame::Create()
     m_strNext = "Next >";
     m_strCancel = "Cancel";
     m_strRepair = "Repair";
+
+    // Focus marks follow the system's rule: hidden until the keyboard is
+    // used, unless the user asked to see them always.
+    BOOL alwaysShow = FALSE;
+    SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysShow, 0);
+    if (!alwaysShow)
+        SendMessageA(m_hWndWizard, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }
 
 int WizardFrame::Run()
 {
     ShowWelcomePage();
     ShowWindow(m_hWndWizard, SW_SHOW);
+    FocusPage();
     MSG msg;
     int result;
     while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        if (OnKey(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -137,6 +149,25 @@ LRESULT CALLBACK WizardFrame::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         frame->OnLButtonDown(static_cast<unsigned int>(wParam), static_cast<short>(LOWORD(lParam)),
                              static_cast<short>(HIWORD(lParam)));
         return 1;
+    case WM_ACTIVATE:
+        // Leaving for another window (a message box, another program):
+        // remember where the focus was, to give it back on return.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd, focus))
+                frame->m_hWndFocus = focus;
+        }
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_SETFOCUS:
+        if (frame->m_hWndFocus && IsChild(hwnd, frame->m_hWndFocus) && IsWindowVisible(frame->m_hWndFocus) &&
+            IsWindowEnabled(frame->m_hWndFocus))
+            SetFocus(frame->m_hWndFocus);
+        else
+            frame->FocusPage();
+        return 0;
+    case WM_MOUSEWHEEL:
+        frame->OnMouseWheel(wParam, lParam);
+        return 0;
     default:
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

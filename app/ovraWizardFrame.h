@@ -38,6 +38,16 @@ public:
     void OnHelpClick();
     void SetTitle(const char* title);
 
+    // Keyboard: Tab and Shift+Tab, Enter, Esc and the arrows between the
+    // welcome page's choices, taken from the message loop before dispatch.
+    bool OnKey(const MSG& msg);
+    std::vector<HWND> FocusStops() const;
+    void MoveFocus(int step);
+    void MoveChoice(int step);
+    // Gives the focus to the shown page's main control.
+    void FocusPage();
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
+
     // Page flow.
     void OnCommand(unsigned int id);
     void ShowWelcomePage();
@@ -77,6 +87,8 @@ public:
     BackupManager m_backupManager;
     Executor m_executor;
     std::string m_strTitle;
+    HWND m_hWndFocus;        // the focus to give back when the window is activated again
+    bool m_bForwardingWheel; // a wheel message is on its way to the shown list
 
     static WizardFrame* m_Singleton;
 };

@@ -50,6 +50,7 @@ void WizardFrame::ShowWelcomePage()
     m_btnNext.Enable(m_strNext.c_str(), IDC_WELCOME_NEXT);
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
     ShowWindow(m_welcomePage.m_hWndPage, SW_SHOW);
+    FocusPage();
 }
 
 void WizardFrame::ShowProgressPage()
@@ -60,6 +61,7 @@ void WizardFrame::ShowProgressPage()
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_SCAN_CANCEL);
     m_progressPage.OnEnter();
     ShowWindow(m_progressPage.m_hWndPage, SW_SHOW);
+    FocusPage();
     m_progressPage.OnRun();
 }
 
@@ -71,6 +73,7 @@ void WizardFrame::ShowResultPage()
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
     m_resultPage.OnEnter(m_results);
     ShowWindow(m_resultPage.m_hWndPage, SW_SHOW);
+    FocusPage();
 }
 
 void WizardFrame::ShowBackupFilePage()
@@ -81,6 +84,7 @@ void WizardFrame::ShowBackupFilePage()
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
     m_backupFilePage.OnEnter();
     ShowWindow(m_backupFilePage.m_hWndPage, SW_SHOW);
+    FocusPage();
 }
 
 void WizardFrame::ShowRestorePage()
@@ -91,6 +95,7 @@ void WizardFrame::ShowRestorePage()
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
     m_resultPage.OnEnter(m_results);
     ShowWindow(m_resultPage.m_hWndPage, SW_SHOW);
+    FocusPage();
 }
 
 // Handlers.

@@ -131,6 +131,21 @@ TEST_F(FlowStates, DuringAScanOnlyCancelWorksAndAsksNothing)
     });
 }
 
+TEST_F(FlowStates, EscDuringAScanCancelsItAsTheButtonDoes)
+{
+    Job(5)->Hold();
+    Play(frame, [&](Driver& d) {
+        Choose(d, frame.m_welcomePage.m_hWndScan);
+        ASSERT_TRUE(WaitForTitle(d, "Working"));
+        d.Key(VK_ESCAPE, frame.m_hWndWizard);
+        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_progressPage.m_status.bCancel.load(); }));
+        EXPECT_TRUE(d.NoMessageBox());
+        Job(5)->Release();
+        ASSERT_TRUE(d.WaitUntil([&] { return ReadFrame(frame) == kWelcomeState; }));
+        EXPECT_TRUE(d.NoMessageBox());
+    });
+}
+
 TEST_F(FlowStates, FinishedScanShowsResultsAndBackReturns)
 {
     Job(2)->records = 3;

@@ -157,6 +157,25 @@ TEST_F(GroupViewSections, TicksLiveInTheRecordsAcrossSectionChanges)
     EXPECT_TRUE(records[3].bSelected);
 }
 
+TEST_F(GroupViewSections, KeysMoveTheSelectionAndFillTheCardsAsClicksDo)
+{
+    records = MixedRecords();
+    page.OnEnter(records);
+    struct Press {
+        WPARAM key;
+        int selected;
+        size_t cards;
+    } presses[] = {
+        {VK_UP, 0, 6},   {VK_DOWN, 1, 0}, {VK_DOWN, 2, 3}, {VK_END, 8, 0},
+        {VK_DOWN, 8, 0}, {VK_PRIOR, 0, 6}, {VK_NEXT, 8, 0}, {VK_HOME, 0, 6},
+    };
+    for (const Press& press : presses) {
+        SendMessageA(Groups(), WM_KEYDOWN, press.key, 1);
+        EXPECT_EQ(page.m_groupView.m_nSelected, press.selected) << "key " << press.key;
+        EXPECT_EQ(Shown().size(), press.cards) << "key " << press.key;
+    }
+}
+
 TEST_F(GroupViewSections, TheSelectedEntryIsAGreyBlueBox)
 {
     records = MixedRecords();

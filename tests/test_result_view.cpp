@@ -155,6 +155,51 @@ TEST_F(ResultViewScrolling, LineAndPageStepsAreClampedAtBothEnds)
     }
 }
 
+TEST_F(ResultViewScrolling, WheelMovesACardPerNotchAddingUpPartsAndClampsAtBothEnds)
+{
+    Fill(100); // 6,000 pixels
+    const int last = 6000 - ClientHeight() + 1;
+    const int notch = WHEEL_DELTA, half = WHEEL_DELTA / 2;
+    struct Turn {
+        int delta; // positive: away from the user, up the list
+        int expected;
+    } turns[] = {
+        {notch, 0},       {-notch, 60},    {-3 * notch, 240},
+        {-half, 240},     {-half, 300},    // two half notches are one card
+        {-half, 300},     {half, 300},     {half, 240}, // turning back drops the half notch
+        {-200 * notch, last}, {-notch, last}, {notch, last - 60},
+        {200 * notch, 0}, {notch, 0},
+    };
+    for (const Turn& turn : turns) {
+        SendMessageA(view.m_hWndView, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(turn.delta))),
+                     0);
+        EXPECT_EQ(view.m_nScrollPos, turn.expected) << "delta " << turn.delta;
+        EXPECT_EQ(Info().nPos, turn.expected) << "delta " << turn.delta;
+    }
+}
+
+TEST_F(ResultViewScrolling, KeysMoveTheFocusCardAndKeepItInView)
+{
+    Fill(100);
+    struct Press {
+        WPARAM key;
+        int row;
+    } presses[] = {
+        {VK_UP, 0}, {VK_DOWN, 1}, {VK_NEXT, 6}, {VK_NEXT, 11}, {VK_PRIOR, 6},
+        {VK_END, 99}, {VK_DOWN, 99}, {VK_HOME, 0}, {VK_PRIOR, 0},
+    };
+    for (const Press& press : presses) {
+        SendMessageA(view.m_hWndView, WM_KEYDOWN, press.key, 1);
+        EXPECT_EQ(view.m_nFocusRow, press.row) << "key " << press.key;
+        EXPECT_LE(view.m_nScrollPos, press.row * 60) << "key " << press.key;
+        EXPECT_GE(view.m_nScrollPos + ClientHeight(), press.row * 60 + 60) << "key " << press.key;
+    }
+    SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageA(view.m_hWndView, WM_KEYDOWN, VK_SPACE, 1);
+    EXPECT_FALSE(records[1].bSelected);
+    EXPECT_EQ(Ticked().size(), 99u);
+}
+
 TEST_F(ResultViewScrolling, RefillingAfterScrollingStartsAtTheTop)
 {
     Fill(100);

@@ -96,8 +96,9 @@ void BackupFilePage::OnCreate()
     if (icon)
         ImageList_AddIcon(m_hImageList, icon);
 
-    m_hWndList = CreateWindowExA(0, WC_LISTVIEWA, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0,
-                                 kWidth, kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
+    // Never drawn: the name a screen reader gives the list.
+    m_hWndList = CreateWindowExA(0, WC_LISTVIEWA, "Backup files", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL,
+                                 0, 0, kWidth, kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
     OVRA_ASSERT(m_hWndList, "ovraBackupFilePage");
     // The list view owns the image list from here on and destroys it with itself.
     SendMessageA(m_hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_hImageList));

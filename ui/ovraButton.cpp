@@ -4,6 +4,7 @@
 
 #include "app/ovraInstance.h"
 #include "scan/ovraAssert.h"
+#include "ui/ovraAccessible.h"
 #include "ui/ovraGdi.h"
 
 namespace ovra {
@@ -46,6 +47,8 @@ void Button::Enable(const char* caption, UINT command)
     SetWindowTextA(m_hWndButton, caption);
     m_nCommand = command;
     InvalidateRect(m_hWndButton, nullptr, FALSE);
+    Accessible::Notify(EVENT_OBJECT_STATECHANGE, m_hWndButton, CHILDID_SELF);
+    Accessible::Notify(EVENT_OBJECT_NAMECHANGE, m_hWndButton, CHILDID_SELF);
 }
 
 void Button::Disable(const char* caption)
@@ -58,6 +61,38 @@ void Button::Disable(const char* caption)
     m_nCommand = 0;
     SetWindowTextA(m_hWndButton, caption);
     InvalidateRect(m_hWndButton, nullptr, FALSE);
+    Accessible::Notify(EVENT_OBJECT_STATECHANGE, m_hWndButton, CHILDID_SELF);
+    Accessible::Notify(EVENT_OBJECT_NAMECHANGE, m_hWndButton, CHILDID_SELF);
+}
+
+void Button::Press()
+{
+    // The parent's handler runs to completion here and may Enable or
+    // Disable this very button; callers cope with either.
+    if (m_nCommand != 0 && IsWindowEnabled(m_hWndButton))
+        SendMessageA(m_hWndParent, WM_COMMAND, MAKEWPARAM(LOWORD(m_nCommand), 0), 0);
+}
+
+bool Button::Describe(WPARAM child, Accessible::Item& item)
+{
+    if (child != CHILDID_SELF)
+        return false;
+    char caption[kMaxCaption + 1] = "";
+    GetWindowTextA(m_hWndButton, caption, sizeof(caption));
+    item.strName = caption;
+    item.nRole = ROLE_SYSTEM_PUSHBUTTON;
+    if (!IsWindowEnabled(m_hWndButton)) {
+        item.nState = STATE_SYSTEM_UNAVAILABLE;
+    } else {
+        item.nState = STATE_SYSTEM_FOCUSABLE;
+        item.strAction = "Press";
+    }
+    if (GetFocus() == m_hWndButton)
+        item.nState |= STATE_SYSTEM_FOCUSED;
+    if (m_bPressed && m_bInside)
+        item.nState |= STATE_SYSTEM_PRESSED;
+    GetClientRect(m_hWndButton, &item.rcBounds);
+    return true;
 }
 
 bool Button::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -77,6 +112,21 @@ bool Button::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return true;
     case WM_LBUTTONUP:
         OnLButtonUp(flags, x, y);
+        return true;
+    case WM_KEYDOWN:
+        // Space presses the focused button once, however long it is held.
+        if (wParam == VK_SPACE && !(lParam & (1 << 30)))
+            Press();
+        return wParam == VK_SPACE;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        Accessible::FocusChanged(m_hWndButton, msg, CHILDID_SELF);
+        return false;
+    case Accessible::kQueryItem:
+        return Describe(wParam, *reinterpret_cast<Accessible::Item*>(lParam));
+    case Accessible::kDoDefault:
+        Press();
         return true;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a switch to another program, say):
@@ -126,11 +176,8 @@ void Button::OnLButtonUp(UINT, short, short)
 {
     if (!m_bPressed)
         return;
-    if (m_bInside && m_nCommand != 0) {
-        // The parent's handler runs to completion here and may Enable or
-        // Disable this very button; what follows copes with either.
-        SendMessageA(m_hWndParent, WM_COMMAND, MAKEWPARAM(LOWORD(m_nCommand), 0), 0);
-    }
+    if (m_bInside)
+        Press();
     if (GetCapture() == m_hWndButton)
         ReleaseCapture();
     m_bInside = false;
@@ -167,6 +214,10 @@ void Button::OnPaint()
     GetWindowTextA(m_hWndButton, caption, sizeof(caption));
     RECT box = {0, 0, kWidth, kHeight};
     DrawTextA(surface.Get(), caption, -1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    if (ShowsFocus(m_hWndButton)) {
+        RECT mark = {4, 4, kWidth - 4, kHeight - 4};
+        DrawFocusRect(surface.Get(), &mark);
+    }
 
     BitBlt(paint.Get(), 0, 0, kWidth, kHeight, surface.Get(), 0, 0, SRCCOPY);
 }
@@ -182,6 +233,10 @@ LRESULT CALLBACK Button::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     }
     auto* button = reinterpret_cast<Button*>(GetWindowLongPtrA(hwnd, 0));
+    if (msg == WM_GETOBJECT && button && button->m_hWndButton)
+        return Accessible::Answer(hwnd, wParam, lParam);
+    if (msg == Accessible::kQueryItem && button && button->m_hWndButton)
+        return button->OnMessage(msg, wParam, lParam);
     if (button && button->m_hWndButton && button->OnMessage(msg, wParam, lParam))
         return 0;
     return DefWindowProcA(hwnd, msg, wParam, lParam);

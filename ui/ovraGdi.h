@@ -132,6 +132,14 @@ inline HFONT CreatePointFont(HDC hdc, int points, int weight, const char* face)
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
 }
 
+// Whether a control draws its focus mark now: it has the focus, and the
+// system's rule for its window shows focus marks (hidden until the keyboard
+// is used, unless the user asked to see them always).
+inline bool ShowsFocus(HWND control)
+{
+    return GetFocus() == control && !(SendMessageA(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
 // Appends the 16 x 16 image of an icon resource to an image list, which
 // keeps its own copy; a missing resource adds nothing.
 inline void AddSmallIcon(HIMAGELIST list, HINSTANCE instance, int id)

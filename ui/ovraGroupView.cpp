@@ -6,6 +6,8 @@
 #include "scan/ovraAssert.h"
 #include "scan/ovraJobEnumerator.h"
 
+#include <cstdio>
+
 #include <utility>
 
 namespace ovra {
@@ -107,6 +109,7 @@ void GroupView::LoadGroups(std::vector<JobResult>* results)
     m_nSelected = 0;
     LoadGroupMembers(0);
     InvalidateRect(m_hWndView, nullptr, FALSE); // counts and selection changed
+    Accessible::Notify(EVENT_OBJECT_REORDER, m_hWndView, CHILDID_SELF);
 }
 
 void GroupView::LoadGroupMembers(int index)
@@ -129,6 +132,16 @@ bool GroupView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnLButtonDown(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),
                       static_cast<short>(HIWORD(lParam)));
         return true;
+    case WM_KEYDOWN:
+        return OnKeyDown(wParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        Accessible::FocusChanged(m_hWndView, msg, m_nSelected + 1);
+        return false;
+    case Accessible::kDoDefault:
+        Select(static_cast<int>(wParam) - 1);
+        return true;
     case WM_CREATE:
     case WM_DESTROY:
     case WM_MOUSEMOVE:
@@ -141,15 +154,84 @@ bool GroupView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void GroupView::OnLButtonDown(UINT, short x, short y)
 {
-    for (size_t i = 0; i < m_groups.size(); ++i) {
-        const RECT& r = m_groups[i].rcBounds;
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) {
-            m_nSelected = static_cast<int>(i);
-            LoadGroupMembers(m_nSelected);
-            InvalidateRect(m_hWndView, nullptr, FALSE);
-            return;
-        }
+    SetFocus(m_hWndView);
+    Select(EntryAt(POINT{x, y}));
+}
+
+int GroupView::EntryAt(POINT client) const
+{
+    for (size_t i = 0; i < m_groups.size(); ++i)
+        if (PtInRect(&m_groups[i].rcBounds, client))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void GroupView::Select(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_groups.size()))
+        return;
+    m_nSelected = index;
+    LoadGroupMembers(m_nSelected);
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+    if (GetFocus() == m_hWndView)
+        Accessible::Notify(EVENT_OBJECT_FOCUS, m_hWndView, index + 1);
+    Accessible::Notify(EVENT_OBJECT_SELECTION, m_hWndView, index + 1);
+}
+
+bool GroupView::OnKeyDown(WPARAM key)
+{
+    const int count = static_cast<int>(m_groups.size());
+    int index = m_nSelected;
+    switch (key) {
+    case VK_UP: index -= 1; break;
+    case VK_DOWN: index += 1; break;
+    case VK_PRIOR:
+    case VK_HOME: index = 0; break;
+    case VK_NEXT:
+    case VK_END: index = count - 1; break;
+    default: return false;
     }
+    // Moving past either end stays where it is, without filling the cards again.
+    if (index >= 0 && index < count && index != m_nSelected)
+        Select(index);
+    return true;
+}
+
+std::string GroupView::EntryText(int index) const
+{
+    // Job names are short catalogue texts; a longer one would only be cut.
+    const GroupRef& group = m_groups[static_cast<size_t>(index)];
+    char text[256];
+    if (index == 0)
+        std::snprintf(text, sizeof(text), "All sections (%d)", group.nRecords);
+    else
+        std::snprintf(text, sizeof(text), "%s (%d)", group.strName.c_str(), group.nRecords);
+    return text;
+}
+
+bool GroupView::Describe(WPARAM child, Accessible::Item& item)
+{
+    if (child == CHILDID_SELF) {
+        item.strName = "Sections";
+        item.nRole = ROLE_SYSTEM_LIST;
+        item.nState = STATE_SYSTEM_FOCUSABLE | (GetFocus() == m_hWndView ? STATE_SYSTEM_FOCUSED : 0);
+        GetClientRect(m_hWndView, &item.rcBounds);
+        item.nChildren = static_cast<LONG>(m_groups.size());
+        item.nFocus = m_groups.empty() ? 0 : m_nSelected + 1;
+        return true;
+    }
+    if (child > m_groups.size())
+        return false;
+    const int index = static_cast<int>(child) - 1;
+    const GroupRef& group = m_groups[static_cast<size_t>(index)];
+    item.strName = EntryText(index); // as drawn: the name and the count
+    item.strAction = "Select";
+    item.nRole = ROLE_SYSTEM_LISTITEM;
+    item.nState = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (index == m_nSelected)
+        item.nState |= STATE_SYSTEM_SELECTED | (GetFocus() == m_hWndView ? STATE_SYSTEM_FOCUSED : 0);
+    item.rcBounds = group.rcBounds;
+    return true;
 }
 
 LRESULT CALLBACK GroupView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -162,6 +244,14 @@ LRESULT CALLBACK GroupView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         return 0;
     }
     auto* view = reinterpret_cast<GroupView*>(GetWindowLongPtrA(hwnd, 0));
+    if (view && view->m_hWndView) {
+        if (msg == WM_GETOBJECT)
+            return Accessible::Answer(hwnd, wParam, lParam);
+        if (msg == Accessible::kQueryItem)
+            return view->Describe(wParam, *reinterpret_cast<Accessible::Item*>(lParam));
+        if (msg == Accessible::kHitTest)
+            return view->EntryAt(*reinterpret_cast<const POINT*>(lParam)) + 1;
+    }
     if (!view || !view->m_hWndView || !view->OnMessage(msg, wParam, lParam))
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     return 0;

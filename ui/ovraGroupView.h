@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/ovraJobResult.h"
+#include "ui/ovraAccessible.h"
 #include "ui/ovraResultView.h"
 
 #include <windows.h>
@@ -11,7 +12,8 @@
 namespace ovra {
 
 // The section list beside the cards: "All sections (n)" and one entry per
-// catalogue job with its icon and count; a click fills the result view.
+// catalogue job with its icon and count; a click, or with the focus the arrow,
+// page, Home and End keys, selects an entry and fills the result view.
 class GroupView {
 public:
     struct GroupRef {
@@ -43,6 +45,12 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnLButtonDown(UINT flags, short x, short y);
+    bool OnKeyDown(WPARAM key);
+    // The one way an entry is chosen, for the mouse, the keyboard and readers.
+    void Select(int index);
+    bool Describe(WPARAM child, Accessible::Item& item);
+    int EntryAt(POINT client) const;
+    std::string EntryText(int index) const;
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWndView;

@@ -3,7 +3,6 @@
 
 #include "ui/ovraGdi.h"
 
-#include <cstdio>
 
 namespace ovra {
 
@@ -52,18 +51,19 @@ void GroupView::OnPaint()
     SetBkMode(hdc, TRANSPARENT);
     if (count > 0) {
         SelectGuard font(hdc, bold.Get());
-        char text[256];
         SetTextColor(hdc, kAllSectionsColour);
-        std::snprintf(text, sizeof(text), "All sections (%d)", m_groups[0].nRecords);
-        DrawEntry(hdc, m_groups[0], text);
+        DrawEntry(hdc, m_groups[0], EntryText(0).c_str());
 
-        // Job names are short catalogue texts; a longer one would only be cut.
         SelectObject(hdc, normal.Get());
         SetTextColor(hdc, RGB(0, 0, 0));
-        for (int i = 1; i < count; ++i) {
-            std::snprintf(text, sizeof(text), "%s (%d)", m_groups[i].strName.c_str(), m_groups[i].nRecords);
-            DrawEntry(hdc, m_groups[i], text);
-        }
+        for (int i = 1; i < count; ++i)
+            DrawEntry(hdc, m_groups[i], EntryText(i).c_str());
+    }
+    if (m_nSelected >= 0 && m_nSelected < count && ShowsFocus(m_hWndView)) {
+        // Inside the selection box, clear of its outline.
+        RECT mark = m_groups[m_nSelected].rcBounds;
+        InflateRect(&mark, -2, -2);
+        DrawFocusRect(hdc, &mark);
     }
     BitBlt(paint.Get(), 0, 0, client.right, client.bottom, hdc, 0, 0, SRCCOPY);
 }

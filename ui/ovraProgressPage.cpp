@@ -72,8 +72,10 @@ void ProgressPage::OnPaint(HDC hdc)
 
 void ProgressPage::OnCreate()
 {
-    m_hWndProgress = CreateWindowExA(0, PROGRESS_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, 30, 320, 630, 27, m_hWndPage,
-                                     nullptr, g_hInstance, nullptr);
+    // The standard controls without a caption carry a window text all the
+    // same: it is never drawn, but it is the name a screen reader gives them.
+    m_hWndProgress = CreateWindowExA(0, PROGRESS_CLASSA, "Scan progress", WS_CHILD | WS_VISIBLE, 30, 320, 630, 27,
+                                     m_hWndPage, nullptr, g_hInstance, nullptr);
 
     HDC hdc = GetDC(m_hWndPage);
     const int height = -MulDiv(8, GetDeviceCaps(hdc, LOGPIXELSY), 72);
@@ -88,8 +90,9 @@ void ProgressPage::OnCreate()
                                    g_hInstance, nullptr);
     SendMessageA(m_hWndStatus, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
 
-    m_hWndList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 30, 60,
-                                 630, 200, m_hWndPage, nullptr, g_hInstance, nullptr);
+    m_hWndList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "Sections scanned",
+                                 WS_CHILD | WS_VISIBLE | LVS_REPORT, 30, 60, 630, 200, m_hWndPage, nullptr, g_hInstance,
+                                 nullptr);
 
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
     for (int id : {111, 113, 112}) // waiting, running, done: the rows' states

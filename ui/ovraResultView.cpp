@@ -20,7 +20,9 @@ RECT ResultView::descBox = {30, 9, 0, 30};
 RECT ResultView::sectionBox = {9, 30, 0, 45};
 RECT ResultView::valueBox = {9, 45, 0, 60};
 
-ResultView::ResultView() : m_hWndView(nullptr), m_nScrollPos(0), m_nTotalHeight(0), m_hImageList(nullptr)
+ResultView::ResultView()
+    : m_hWndView(nullptr), m_nScrollPos(0), m_nTotalHeight(0), m_hImageList(nullptr), m_nFocusRow(-1),
+      m_nWheelRest(0)
 {
 }
 
@@ -64,6 +66,8 @@ void ResultView::EndAddRecords()
     }
     m_nScrollPos = 0;
     m_nTotalHeight = static_cast<int>(m_records.size()) * kRowHeight;
+    m_nFocusRow = m_records.empty() ? -1 : 0;
+    m_nWheelRest = 0;
 
     const int clientHeight = client.bottom - client.top;
     SCROLLINFO si = {};
@@ -84,6 +88,7 @@ void ResultView::EndAddRecords()
         SetScrollInfo(m_hWndView, SB_VERT, &si, TRUE);
     }
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    Accessible::Notify(EVENT_OBJECT_REORDER, m_hWndView, CHILDID_SELF);
 }
 
 bool ResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -110,6 +115,20 @@ bool ResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return true;
     case WM_LBUTTONUP:
         OnLButtonUp();
+        return true;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return true;
+    case WM_KEYDOWN:
+        return OnKeyDown(wParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        Accessible::FocusChanged(m_hWndView, msg, m_nFocusRow + 1);
+        return false;
+    case Accessible::kDoDefault:
+        if (wParam >= 1 && wParam <= m_records.size())
+            ToggleRow(static_cast<int>(wParam) - 1);
         return true;
     default:
         return false;
@@ -153,6 +172,13 @@ void ResultView::OnVScroll(int code, short)
     default: break;
     }
 
+    ScrollTo(pos);
+}
+
+void ResultView::ScrollTo(int pos)
+{
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
     si.fMask = SIF_POS;
     si.nPos = pos;
     SetScrollInfo(m_hWndView, SB_VERT, &si, TRUE);
@@ -161,26 +187,132 @@ void ResultView::OnVScroll(int code, short)
     InvalidateRect(m_hWndView, nullptr, FALSE);
 }
 
+void ResultView::OnMouseWheel(short delta)
+{
+    // One card per notch. Fine-grained wheels send parts of a notch; they
+    // add up to whole cards, and a turn the other way starts afresh.
+    if ((delta > 0 && m_nWheelRest < 0) || (delta < 0 && m_nWheelRest > 0))
+        m_nWheelRest = 0;
+    m_nWheelRest += delta;
+    const int notches = m_nWheelRest / WHEEL_DELTA;
+    m_nWheelRest -= notches * WHEEL_DELTA;
+    if (notches != 0)
+        ScrollTo(m_nScrollPos - notches * kRowHeight);
+}
+
+bool ResultView::OnKeyDown(WPARAM key)
+{
+    const int count = static_cast<int>(m_records.size());
+    int row = m_nFocusRow;
+    switch (key) {
+    case VK_UP: row -= 1; break;
+    case VK_DOWN: row += 1; break;
+    case VK_PRIOR: row -= kPageRows; break;
+    case VK_NEXT: row += kPageRows; break;
+    case VK_HOME: row = 0; break;
+    case VK_END: row = count - 1; break;
+    case VK_SPACE:
+        if (m_nFocusRow >= 0)
+            ToggleRow(m_nFocusRow);
+        return true;
+    default: return false;
+    }
+    if (count > 0)
+        SetFocusRow(row < 0 ? 0 : (row >= count ? count - 1 : row), true);
+    return true;
+}
+
+void ResultView::ToggleRow(int row)
+{
+    JobResult* record = m_records[static_cast<size_t>(row)].pRecord;
+    record->bSelected = !record->bSelected;
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+    Accessible::Notify(EVENT_OBJECT_STATECHANGE, m_hWndView, row + 1);
+}
+
+void ResultView::SetFocusRow(int row, bool scroll)
+{
+    m_nFocusRow = row;
+    if (scroll) {
+        RECT client;
+        GetClientRect(m_hWndView, &client);
+        const int top = row * kRowHeight;
+        if (top < m_nScrollPos)
+            ScrollTo(top);
+        else if (top + kRowHeight > m_nScrollPos + client.bottom)
+            ScrollTo(top + kRowHeight - client.bottom);
+    }
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+    if (GetFocus() == m_hWndView) {
+        Accessible::Notify(EVENT_OBJECT_FOCUS, m_hWndView, row + 1);
+        Accessible::Notify(EVENT_OBJECT_SELECTION, m_hWndView, row + 1);
+    }
+}
+
+int ResultView::RowAt(POINT client) const
+{
+    const int docY = client.y + m_nScrollPos;
+    if (docY < 0 || docY / kRowHeight >= static_cast<int>(m_records.size()))
+        return -1;
+    return docY / kRowHeight;
+}
+
+bool ResultView::Describe(WPARAM child, Accessible::Item& item)
+{
+    RECT client;
+    GetClientRect(m_hWndView, &client);
+    const bool focused = GetFocus() == m_hWndView;
+    if (child == CHILDID_SELF) {
+        item.strName = "Problems";
+        item.nRole = ROLE_SYSTEM_LIST;
+        item.nState = STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
+        item.rcBounds = client;
+        item.nChildren = static_cast<LONG>(m_records.size());
+        item.nFocus = m_nFocusRow + 1;
+        return true;
+    }
+    if (child > m_records.size())
+        return false;
+    const int row = static_cast<int>(child) - 1;
+    const RecordRef& ref = m_records[static_cast<size_t>(row)];
+    item.strName = ref.pRecord->sProblem;
+    item.strDescription = "Section: " + ref.pRecord->sSection;
+    item.strValue = "Value: " + ref.pRecord->sValue;
+    item.strAction = ref.pRecord->bSelected ? "Uncheck" : "Check";
+    item.nRole = ROLE_SYSTEM_LISTITEM;
+    item.nState = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (ref.pRecord->bSelected)
+        item.nState |= STATE_SYSTEM_CHECKED;
+    if (row == m_nFocusRow)
+        item.nState |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
+    item.rcBounds = ref.rcBounds;
+    OffsetRect(&item.rcBounds, 0, -m_nScrollPos);
+    if (item.rcBounds.bottom <= 0 || item.rcBounds.top >= client.bottom)
+        item.nState |= STATE_SYSTEM_OFFSCREEN;
+    return true;
+}
+
 void ResultView::OnLButtonDown(UINT, short x, short y)
 {
+    // A click anywhere gives the list the keyboard focus, and on a card it
+    // moves the focus mark there, as in any list.
+    SetFocus(m_hWndView);
     // Rows are stacked at a fixed height from the top, so the row under the
     // click is found by division, however long the list.
     const int docY = static_cast<int>(y) + m_nScrollPos;
-    if (docY < 0)
+    const int row = RowAt(POINT{x, y});
+    if (row < 0)
         return;
-    const size_t row = static_cast<size_t>(docY / kRowHeight);
-    if (row >= m_records.size())
-        return;
-    const RECT& bounds = m_records[row].rcBounds;
+    if (row != m_nFocusRow)
+        SetFocusRow(row, false);
+    const RECT& bounds = m_records[static_cast<size_t>(row)].rcBounds;
     const int left = bounds.left + checkBounds.left;
     const int right = bounds.left + checkBounds.right;
     const int top = bounds.top + checkBounds.top;
     const int bottom = bounds.top + checkBounds.bottom;
     if (x < left || x >= right || docY < top || docY >= bottom)
         return;
-    JobResult* record = m_records[row].pRecord;
-    record->bSelected = !record->bSelected;
-    InvalidateRect(m_hWndView, nullptr, FALSE);
+    ToggleRow(row);
 }
 
 void ResultView::OnLButtonUp()
@@ -202,6 +334,14 @@ LRESULT CALLBACK ResultView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         return 0;
     }
     auto* view = reinterpret_cast<ResultView*>(GetWindowLongPtrA(hwnd, 0));
+    if (view && view->m_hWndView) {
+        if (msg == WM_GETOBJECT)
+            return Accessible::Answer(hwnd, wParam, lParam);
+        if (msg == Accessible::kQueryItem)
+            return view->Describe(wParam, *reinterpret_cast<Accessible::Item*>(lParam));
+        if (msg == Accessible::kHitTest)
+            return view->RowAt(*reinterpret_cast<const POINT*>(lParam)) + 1;
+    }
     if (!view || !view->m_hWndView || !view->OnMessage(msg, wParam, lParam))
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/ovraJobResult.h"
+#include "ui/ovraAccessible.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -10,7 +11,9 @@
 namespace ovra {
 
 // The list of record cards: tick box, problem in bold, section and value in
-// grey; scrolls vertically; a click on a tick box flips the record's tick.
+// grey; scrolls vertically (scroll bar, wheel); a click on a tick box flips
+// the record's tick. With the focus, the arrow, page, Home and End keys move
+// a focus mark from card to card and Space flips the marked card's tick.
 class ResultView {
 public:
     struct RecordRef {
@@ -21,6 +24,7 @@ public:
     static const int kRowHeight = 60;
     static const int kLineStep = 60;
     static const int kPageStep = 300;
+    static const int kPageRows = kPageStep / kRowHeight;
 
     ResultView();
     ResultView(const ResultView&) = delete;
@@ -39,6 +43,15 @@ public:
     void OnLButtonDown(UINT flags, short x, short y);
     void OnLButtonUp();
     void OnMouseMove();
+    void OnMouseWheel(short delta);
+    bool OnKeyDown(WPARAM key);
+    // The one way a tick changes, for the mouse, the keyboard and readers.
+    void ToggleRow(int row);
+    // Moves the focus mark; with scroll, brings that card wholly into view.
+    void SetFocusRow(int row, bool scroll);
+    void ScrollTo(int pos);
+    bool Describe(WPARAM child, Accessible::Item& item);
+    int RowAt(POINT client) const;
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWndView;
@@ -46,6 +59,8 @@ public:
     int m_nScrollPos;
     int m_nTotalHeight;
     HIMAGELIST m_hImageList;
+    int m_nFocusRow;  // the card with the focus mark; -1 with no cards
+    int m_nWheelRest; // wheel movement short of a whole notch, kept for the next
 
 private:
     // Card layout shared by every row: the tick box (the only clickable

@@ -77,6 +77,9 @@ void ResultView::OnPaint()
             DrawDetail(hdc, "Section: ", record.sSection, MovedTo(sectionBox, row));
             DrawDetail(hdc, "Value: ", record.sValue, MovedTo(valueBox, row));
         }
+        // Around the whole card, outside its outline.
+        if (m_nFocusRow >= first && m_nFocusRow < end && ShowsFocus(m_hWndView))
+            DrawFocusRect(hdc, &m_records[static_cast<size_t>(m_nFocusRow)].rcBounds);
     }
     SetViewportOrgEx(hdc, 0, 0, nullptr);
     BitBlt(paint.Get(), 0, 0, client.right, client.bottom, hdc, 0, 0, SRCCOPY);

@@ -142,6 +142,15 @@ void Driver::Click(HWND window, int x, int y)
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
+void Driver::Key(WPARAM key, HWND main)
+{
+    HWND target = ReadOnUi<HWND>([] { return GetFocus(); });
+    if (!target)
+        target = main;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
 bool Driver::WaitForMessageBox(MessageBoxSeen& seen, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();

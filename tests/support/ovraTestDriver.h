@@ -48,6 +48,9 @@ public:
     // A press and release over a window, as the mouse would deliver them. The
     // release is posted: its handler may open a modal message box.
     void Click(HWND window, int x = 10, int y = 10);
+    // A key press as the system queues it: posted to the window with the
+    // focus (to main when none has it), so it passes the message loop.
+    void Key(WPARAM key, HWND main);
     // Waits for a message box of the user-interface thread; null on time-out.
     bool WaitForMessageBox(MessageBoxSeen& seen, DWORD timeoutMs = 60000);
     // Presses the message box button with this text ("&Yes", "&No", "OK").
