@@ -22,7 +22,6 @@ using namespace ovratest;
 
 namespace {
 
-const char kTop[] = "C:\\ovra_cp_test";
 const wchar_t kTopW[] = L"C:\\ovra_cp_test";
 const std::wstring kLodz = L"\x0141\x00f3\x64\x017a"; // Łódź
 const std::wstring kForeignW = std::wstring(kTopW) + L"\\" + kLodz + L"-\x4e2d\x6587"; // ...\Łódź-中文
@@ -84,17 +83,10 @@ protected:
         remove_dir_tree_w(kTopW);
         BackupFolderTest::TearDown();
     }
-    void NeedsForeignText()
+    static bool HoldsForeignText()
     {
         std::string ansi;
-        if (ToCodePage(kLodz, ansi))
-            GTEST_SKIP() << "code page " << GetACP() << " holds the test's foreign text";
-    }
-    void NeedsDoubleBytes()
-    {
-        if (GetACP() != 932)
-            GTEST_SKIP() << "needs code page 932, this process runs under " << GetACP()
-                         << " (test_code_page.cp932 starts it under ja_JP.UTF-8)";
+        return ToCodePage(kLodz, ansi);
     }
 };
 
@@ -105,9 +97,8 @@ protected:
 // them as they were, UTF-16 for UTF-16.
 TEST_F(CodePageTest, ForeignTextIsNeverReportedNorTouched)
 {
-    NeedsForeignText();
-    if (IsSkipped())
-        return;
+    if (HoldsForeignText())
+        GTEST_SKIP() << "code page " << GetACP() << " holds the test's foreign text";
     CreateDirectoryW(kForeignW.c_str(), nullptr);
     create_file_w((kForeignW + L"\\app.exe").c_str());
     create_file_w((kForeignW + L"\\server.dll").c_str());
@@ -168,9 +159,8 @@ TEST_F(CodePageTest, ForeignTextIsNeverReportedNorTouched)
 // ticked sibling is repaired and restored with the foreign text untouched.
 TEST_F(CodePageTest, BackupRefusesForeignTextButNeverForUntickedRecords)
 {
-    NeedsForeignText();
-    if (IsSkipped())
-        return;
+    if (HoldsForeignText())
+        GTEST_SKIP() << "code page " << GetACP() << " holds the test's foreign text";
     add_sz(HKEY_CURRENT_USER, kKey, "plain", "C:\\ovra_cp_test\\gone.exe");
     add_sz_w(HKEY_CURRENT_USER, kKeyW, L"foreign", kLodz.c_str());
     add_sz_w(HKEY_CURRENT_USER, kKeyW, kLodz.c_str(), L"a foreign name");
@@ -211,9 +201,9 @@ TEST_F(CodePageTest, BackupRefusesForeignTextButNeverForUntickedRecords)
 // the backslash: "ゲ" is 83 51 ('Q'), "表" and "ソ" end in 5C ('\').
 TEST_F(CodePageTest, DoubleByteCharactersAreNeverCutApart)
 {
-    NeedsDoubleBytes();
-    if (IsSkipped())
-        return;
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932, this process runs under " << GetACP()
+                     << " (test_code_page.cp932 starts it under ja_JP.UTF-8)";
     // An uninstall command in a folder "ゲーム": folding its 'Q' trail byte
     // would look up "ヒーム" instead.
     const std::wstring game = std::wstring(kTopW) + L"\\\x30b2\x30fc\x30e0";
