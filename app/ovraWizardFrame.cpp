@@ -5,6 +5,7 @@
 
 #include "app/ovraInstance.h"
 #include "app/ovraShell.h"
+#include "checks/ovraCodePage.h"
 #include "scan/ovraAssert.h"
 #include "ui/ovraGdi.h"
 
@@ -215,7 +216,7 @@ void WizardFrame::OnHelpClick()
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
     if (length == 0 || length >= sizeof(path))
         return; // no full path to put the help file beside
-    char* slash = std::strrchr(path, '\\');
+    char* slash = CodePage::LastBackslash(path);
     OVRA_ASSERT(slash, "ovraWizardFrame");
     const char kHelpFile[] = "\\help.html";
     if (static_cast<size_t>(slash - path) + sizeof(kHelpFile) > sizeof(path))

@@ -4,7 +4,9 @@
 #include "backup/ovraBackupManager.h"
 
 #include "backup/ovraBackupFile.h"
+#include "checks/ovraCodePage.h"
 #include "checks/ovraRegKey.h"
+#include "checks/ovraRegText.h"
 
 #include <cstring>
 #include <vector>
@@ -63,7 +65,9 @@ bool BackupManager::WriteRecord(void* file, JobResult& record)
 bool BackupManager::WriteRegistryValue(void* file, HKEY root, const char* keyPath, const char* valueName)
 {
     RegKey key;
-    if (!key.Open(root, keyPath, KEY_READ))
+    // A name or string the code page cannot hold exactly would come back as
+    // another text: the record fails, as an unreadable one does.
+    if (!key.Open(root, keyPath, KEY_READ) || !RegText::ValueFitsCodePage(key.Get(), valueName))
         return false;
     std::vector<BYTE> data(kMaxSavedValue);
     DWORD type = 0;
@@ -99,6 +103,10 @@ bool BackupManager::HelperWriteKey(void* file, HKEY key, const char* name)
 bool BackupManager::WriteKeyBlock(BackupFile& out, HKEY key, const char* name, int depth)
 {
     if (depth > BackupFile::kMaxDepth)
+        return false;
+    // The whole tree is checked once, from its top: any key name, value name
+    // or string the code page cannot hold exactly fails the tree.
+    if (depth == 1 && !RegText::TreeFitsCodePage(key))
         return false;
     DWORD subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0, longestData = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
@@ -203,7 +211,9 @@ bool BackupManager::SkipKeyBlock(BackupFile& in, int depth)
     uint64_t remaining = 0;
     if (!in.ReadString(name) || !in.ReadU32(values) || !in.ReadU32(subkeys) || !in.Remaining(remaining))
         return false;
-    if (depth > 1 && (name.empty() || name.find('\\') != std::string::npos))
+    // A backslash character, not a trail byte of that value: double-byte
+    // code pages put one inside characters such as U+8868.
+    if (depth > 1 && (name.empty() || CodePage::LastBackslash(name.c_str()) != nullptr))
         return false;
     const uint64_t entries = static_cast<uint64_t>(values) + subkeys;
     if (entries * BackupFile::kMinEntry > remaining)

@@ -4,6 +4,7 @@
 #include "backup/ovraBackupManager.h"
 
 #include "backup/ovraBackupFile.h"
+#include "checks/ovraCodePage.h"
 #include "checks/ovraFileHandle.h"
 #include "scan/ovraAssert.h"
 
@@ -30,7 +31,7 @@ bool FormBackupDirectory(char* path)
         path[0] = '\0';
         return false;
     }
-    char* end = std::strrchr(path, '\\');
+    char* end = CodePage::LastBackslash(path);
     OVRA_ASSERT(end, "ovraBackupManager");
     const size_t used = static_cast<size_t>(end - path);
     const int written = std::snprintf(end, size - used, "\\backups\\");
@@ -83,7 +84,10 @@ void BackupManager::GetBackupName(std::string& name)
 }
 
 // The repair deletes what this wrote, so true means every byte of every
-// record reached the disk; anything less is a failed backup.
+// ticked record reached the disk; anything less is a failed backup. Only the
+// ticked records are saved, and counted: the repair removes nothing else, and
+// a restore of this file can then never write old data over a value the
+// repair left alone.
 bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& records)
 {
     char folder[2048];
@@ -96,10 +100,13 @@ bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& record
     if (!file.IsOpen())
         return false;
     BackupFile out(file.Get());
-    if (!out.WriteU32(static_cast<uint32_t>(records.size())))
+    uint32_t ticked = 0;
+    for (const JobResult& record : records)
+        ticked += record.bSelected ? 1 : 0;
+    if (!out.WriteU32(ticked))
         return false;
     for (JobResult& record : records) {
-        if (!WriteRecord(file.Get(), record))
+        if (record.bSelected && !WriteRecord(file.Get(), record))
             return false;
     }
     return FlushFileBuffers(file.Get()) != 0;

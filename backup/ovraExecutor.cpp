@@ -1,7 +1,9 @@
 #include "backup/ovraExecutor.h"
 
+#include "backup/ovraContainerKeys.h"
 #include "checks/ovraRegKey.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace ovra {
@@ -61,8 +63,12 @@ bool Executor::DeleteRegistryValue(HKEY root, const char* keyPath, const char* v
     return RegDeleteValueA(key.Get(), valueName) == ERROR_SUCCESS;
 }
 
+// A root, a key a check walks, or a key above one is never deleted, whatever
+// record names it: that record fails and the others go on.
 bool Executor::DeleteRegistryKey(HKEY root, const char* keyPath, const char* name)
 {
+    if (ContainerKeys::IsContainer(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(root)), keyPath, name))
+        return false;
     RegKey key;
     if (!key.Open(root, keyPath, kDeleteAccess))
         return false;

@@ -37,18 +37,13 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
     RegWalk::Subkeys(HKEY_LOCAL_MACHINE, kUninstallPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
         char data[kRegTextSize];
         char expanded[kRegTextSize];
-        DWORD type = REG_NONE;
-        DWORD length = kRegTextSize;
-        {
-            RegKey entry;
-            if (!entry.Open(uninstall, name, KEY_READ) ||
-                RegQueryValueExA(entry.Get(), "UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(data),
-                                 &length) != ERROR_SUCCESS)
-                return;
-        }
-        // Text that does not fit, or an expansion that would be cut, is not
-        // judged: a cut command names another file.
-        const char* command = RegText::StringData(type, data, length, expanded);
+        RegKey entry;
+        if (!entry.Open(uninstall, name, KEY_READ))
+            return;
+        // Text that does not fit, that the code page cannot hold exactly, or
+        // an expansion that would be cut, is not judged: it names another file.
+        const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
+        entry.Close();
         if (!command || !IsSuspiciousUninstallString(command))
             return;
         // The shown text is cut to its buffer when name and command together

@@ -1,5 +1,6 @@
 #include "checks/ovraExistenceCache.h"
 
+#include "checks/ovraCodePage.h"
 
 namespace ovra {
 
@@ -8,14 +9,14 @@ namespace {
 thread_local ExistenceCache* t_pActive = nullptr;
 
 // Only ASCII letters are folded: every file system the program meets treats
-// them alike in either case. Other bytes stay as they are, so two spellings
-// that differ elsewhere are merely looked up twice.
+// them alike in either case. Other bytes stay as they are, trail bytes of
+// double-byte characters too, so two spellings that differ elsewhere are
+// merely looked up twice.
 std::string FoldedKey(const char* path)
 {
     std::string key(path);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    if (!key.empty())
+        CodePage::LowerAscii(&key[0], key.size());
     return key;
 }
 

@@ -1,9 +1,8 @@
 #include "checks/ovraHelpresJob.h"
 
+#include "checks/ovraCodePage.h"
 #include "checks/ovraFileUtils.h"
 #include "checks/ovraRegWalk.h"
-
-#include <cstring>
 
 namespace ovra {
 
@@ -39,8 +38,9 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
         const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
         if (!folder)
             return;
-        const size_t length = std::strlen(folder);
-        const bool needsBackslash = length > 0 && folder[length - 1] != '\\';
+        // The last character, not the last byte: in a double-byte code page
+        // a trail byte can have the backslash's value.
+        const bool needsBackslash = *folder != '\0' && !CodePage::EndsWithBackslash(folder);
         char folderText[kRegTextSize];
         char filePath[kRegTextSize];
         if (!RegText::Compose(folderText, needsBackslash ? "%s\\" : "%s", folder) ||

@@ -1,12 +1,70 @@
 #include "checks/ovraRegText.h"
 
+#include "checks/ovraCodePage.h"
 #include "checks/ovraRegKey.h"
+#include "scan/ovraJobResult.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 namespace ovra {
+
+namespace {
+
+// The registry nests keys at most 512 deep.
+const int kMaxDepth = 512;
+
+bool IsExactData(DWORD type, const std::vector<wchar_t>& data, DWORD size)
+{
+    return !CodePage::IsStringType(type) || (size % 2 == 0 && CodePage::IsExact(data.data(), size / 2));
+}
+
+bool TreeFits(HKEY key, int depth)
+{
+    DWORD subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
+                         &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return true;
+    std::vector<wchar_t> name((longestSubkey > longestValueName ? longestSubkey : longestValueName) + 1);
+    std::vector<wchar_t> data(longestData / 2 + 1);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nameLength = 0, type = 0, size = 0;
+        LONG rc = ERROR_MORE_DATA;
+        // A value that grew since the key was asked gets a second, larger try.
+        for (int attempt = 0; attempt < 3 && rc == ERROR_MORE_DATA; ++attempt) {
+            nameLength = static_cast<DWORD>(name.size());
+            size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            rc = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                               &size);
+            if (rc == ERROR_MORE_DATA) {
+                data.resize(data.size() + size / 2 + 1);
+                name.resize(name.size() * 2);
+            }
+        }
+        if (rc != ERROR_SUCCESS)
+            continue;
+        if (!CodePage::IsExact(name.data(), nameLength) || !IsExactData(type, data, size))
+            return false;
+    }
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        if (!CodePage::IsExact(name.data(), nameLength))
+            return false;
+        RegKey subkey;
+        if (depth >= kMaxDepth || RegOpenKeyExW(key, name.data(), 0, KEY_READ, subkey.Receive()) != ERROR_SUCCESS)
+            continue;
+        if (!TreeFits(subkey.Get(), depth + 1))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expanded)
 {
@@ -20,10 +78,88 @@ const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expa
         return nullptr;
     if (type == REG_SZ)
         return data;
-    const DWORD needed = ExpandEnvironmentStringsA(data, expanded, kRegTextSize);
+    // Expanded in UTF-16: a variable may name a folder that the code page
+    // cannot spell, and its look-alike would name another folder.
+    std::wstring wide;
+    if (!CodePage::ToWide(data, wide))
+        return nullptr;
+    wchar_t result[kRegTextSize];
+    const DWORD needed = ExpandEnvironmentStringsW(wide.c_str(), result, kRegTextSize);
     if (needed == 0 || needed > kRegTextSize)
         return nullptr;
+    result[kRegTextSize - 1] = L'\0';
+    if (!CodePage::ToAnsiText(result, std::wcslen(result), expanded, kRegTextSize))
+        return nullptr;
     return expanded;
+}
+
+bool RegText::FromWide(DWORD type, const BYTE* wide, DWORD size, char* data, DWORD& length)
+{
+    length = 0;
+    if (!CodePage::IsStringType(type)) {
+        if (size > kRegTextSize)
+            return false;
+        std::memcpy(data, wide, size);
+        length = size;
+        return true;
+    }
+    size_t written = 0;
+    if (size % 2 != 0 ||
+        !CodePage::ToAnsi(reinterpret_cast<const wchar_t*>(wide), size / 2, data, kRegTextSize, written))
+        return false;
+    length = static_cast<DWORD>(written);
+    return true;
+}
+
+const char* RegText::QueryString(HKEY key, const char* valueName, char* data, char* expanded)
+{
+    std::wstring name;
+    if (valueName && !CodePage::ToWide(valueName, name))
+        return nullptr;
+    wchar_t wide[kRegTextSize];
+    DWORD type = 0;
+    DWORD size = sizeof(wide);
+    DWORD length = 0;
+    if (RegQueryValueExW(key, valueName ? name.c_str() : nullptr, nullptr, &type, reinterpret_cast<BYTE*>(wide),
+                         &size) != ERROR_SUCCESS ||
+        !FromWide(type, reinterpret_cast<const BYTE*>(wide), size, data, length))
+        return nullptr;
+    return StringData(type, data, length, expanded);
+}
+
+bool RegText::ValueFitsCodePage(HKEY key, const char* name)
+{
+    std::wstring wideName;
+    if (!CodePage::ToWide(name, wideName))
+        return false;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        !CodePage::IsStringType(type))
+        return true;
+    std::vector<wchar_t> data(size / 2 + 1);
+    size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return true;
+    return IsExactData(type, data, size);
+}
+
+bool RegText::TreeFitsCodePage(HKEY key)
+{
+    return TreeFits(key, 1);
+}
+
+bool RegText::RecordFitsCodePage(HKEY root, const char* keyPath, const char* name, int32_t kind)
+{
+    RegKey parent;
+    if (!parent.Open(root, keyPath, KEY_READ))
+        return true;
+    if (kind == kKindValue)
+        return ValueFitsCodePage(parent.Get(), name);
+    RegKey key;
+    if (kind != kKindKey || !key.Open(parent.Get(), name, KEY_READ))
+        return true;
+    return TreeFitsCodePage(key.Get());
 }
 
 const char* RegText::DefaultValue(HKEY parent, const char* path, char* data, char* expanded)
@@ -31,11 +167,7 @@ const char* RegText::DefaultValue(HKEY parent, const char* path, char* data, cha
     RegKey key;
     if (!key.Open(parent, path, KEY_READ))
         return nullptr;
-    DWORD type = 0;
-    DWORD length = kRegTextSize;
-    if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &length) != ERROR_SUCCESS)
-        return nullptr;
-    return StringData(type, data, length, expanded);
+    return QueryString(key.Get(), nullptr, data, expanded);
 }
 
 bool RegText::Compose(char* buffer, const char* format, ...)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace ovra {
@@ -18,13 +19,39 @@ public:
     // kRegTextSize bytes). Null for any other type, for data with no room left
     // for its end, and for an expansion that does not fit: a cut path would
     // name something else and could call a live entry dead.
+    // REG_EXPAND_SZ data whose expansion the code page cannot hold exactly
+    // (a variable naming a folder in another script) is null as well.
     static const char* StringData(DWORD type, char* data, DWORD length, char* expanded);
+
+    // Turns data read with the wide functions (size bytes) into what the
+    // byte-string functions give, in data (kRegTextSize bytes, length bytes
+    // used): string types converted, others copied. False when string data
+    // holds text the code page cannot hold exactly, or the result does not
+    // fit: such data is never judged.
+    static bool FromWide(DWORD type, const BYTE* wide, DWORD size, char* data, DWORD& length);
+
+    // The value valueName (null: the default value) of an open key as text,
+    // read with the wide functions and turned into text as StringData does.
+    static const char* QueryString(HKEY key, const char* valueName, char* data, char* expanded);
 
     // The default value of the key path below parent as text, read into data
     // and expanded into expanded as StringData does; null when the key does
     // not open or the value is absent, too long or not a string. The key is
     // open only inside this call.
     static const char* DefaultValue(HKEY parent, const char* path, char* data, char* expanded);
+
+    // False when the value name of key, or its string data, holds text the
+    // code page cannot hold exactly: the byte-string functions would save and
+    // restore another text. A value that cannot be read is not judged here.
+    static bool ValueFitsCodePage(HKEY key, const char* name);
+
+    // The same for every key name, value name and string data of the tree
+    // below key, key itself included.
+    static bool TreeFitsCodePage(HKEY key);
+
+    // The same for what a record names: a value of keyPath, or its subkey
+    // name with the whole tree below it.
+    static bool RecordFitsCodePage(HKEY root, const char* keyPath, const char* name, int32_t kind);
 
     // Writes a path or key path into buffer (kRegTextSize bytes). False when
     // it does not fit: such a path is never judged or opened.

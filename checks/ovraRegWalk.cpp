@@ -1,5 +1,6 @@
 #include "checks/ovraRegWalk.h"
 
+#include "checks/ovraCodePage.h"
 #include "checks/ovraRegKey.h"
 
 #include <utility>
@@ -16,6 +17,9 @@ bool ReadCount(HKEY key, DWORD* subkeys, DWORD* values)
 
 } // namespace
 
+// Names and data are read with the wide functions and turned into code-page
+// text here, so that an entry the code page cannot hold exactly is skipped
+// like one whose call fails: its look-alike text names something else.
 void RegWalk::Values(HKEY root, const char* path, Data what, const std::function<void(RegValue&)>& visit)
 {
     RegKey key;
@@ -24,19 +28,25 @@ void RegWalk::Values(HKEY root, const char* path, Data what, const std::function
     DWORD count = 0;
     if (!ReadCount(key.Get(), nullptr, &count))
         return;
+    wchar_t wideName[kRegTextSize];
+    wchar_t wideData[kRegTextSize];
     char name[kRegTextSize];
     char data[kRegTextSize];
     for (DWORD index = 0; index < count; ++index) {
         DWORD nameLength = kRegTextSize;
-        DWORD dataLength = kRegTextSize;
+        DWORD dataLength = sizeof(wideData);
         DWORD type = REG_NONE;
         const LONG rc = what == Data::kNone
-                            ? RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr)
-                            : RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data), &dataLength);
-        if (rc != ERROR_SUCCESS)
+                            ? RegEnumValueW(key.Get(), index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumValueW(key.Get(), index, wideName, &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(wideData), &dataLength);
+        if (rc != ERROR_SUCCESS || !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
             continue;
-        RegValue value{name, type, data, what == Data::kNone ? 0 : dataLength};
+        DWORD length = 0;
+        if (what == Data::kTypeAndData &&
+            !RegText::FromWide(type, reinterpret_cast<const BYTE*>(wideData), dataLength, data, length))
+            continue;
+        RegValue value{name, type, data, length};
         visit(value);
     }
 }
@@ -50,12 +60,15 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
     DWORD count = 0;
     if (!ReadCount(key.Get(), &count, nullptr))
         return;
+    wchar_t wideName[kRegTextSize];
     char name[kRegTextSize];
     for (DWORD index = 0; index < count; ++index) {
         if (cancel && cancel->load())
             return;
         DWORD nameLength = kRegTextSize;
-        if (RegEnumKeyExA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExW(key.Get(), index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS ||
+            !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
             continue;
         visit(key.Get(), name);
     }
@@ -65,6 +78,10 @@ void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& 
                      const char* keyPath, const char* name, std::string problem, std::string section,
                      std::string value, int32_t kind)
 {
+    // A record is shown only when the backup can save what it names and put
+    // it back the same: no name or string data the code page cannot hold.
+    if (!RegText::RecordFitsCodePage(root, keyPath, name, kind))
+        return;
     JobResult record;
     record.hRoot = RootValue(root);
     record.sKeyPath = keyPath;

@@ -24,8 +24,9 @@ struct RegValue {
 
 // The walks every check makes: open a key for reading, read the count once,
 // visit each index from 0 with name and data buffers of kRegTextSize bytes
-// whose lengths are reset before every call, skip an index that fails, and
-// close the key on every path.
+// whose lengths are reset before every call, skip an index that fails or
+// whose name or string data the code page cannot hold exactly, and close the
+// key on every path.
 class RegWalk {
 public:
     enum class Data { kNone, kTypeAndData };
@@ -37,7 +38,8 @@ public:
     static void Subkeys(HKEY root, const char* path, const std::atomic<bool>* cancel,
                         const std::function<void(HKEY parent, const char* name)>& visit);
 
-    // Appends one ticked record of job and counts it.
+    // Appends one ticked record of job and counts it, unless what it names
+    // holds text the code page cannot hold exactly (RegText::RecordFitsCodePage).
     static void Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                        const char* keyPath, const char* name, std::string problem, std::string section,
                        std::string value, int32_t kind);

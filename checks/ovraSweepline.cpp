@@ -1,5 +1,6 @@
 #include "checks/ovraSweepline.h"
 
+#include "checks/ovraCodePage.h"
 #include "checks/ovraFileHandle.h"
 #include "checks/ovraFileUtils.h"
 
@@ -29,16 +30,19 @@ bool IsBlank(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
-// "x:\" with a lower-case letter; the drive's type does not matter here.
+// "x:\" with a lower-case letter; the drive's type is asked only when the
+// path is looked up.
 bool IsDrivePath(const char* s)
 {
     return s[0] >= 'a' && s[0] <= 'z' && s[1] == ':' && s[2] == '\\';
 }
 
+// The ending must be three characters of their own, not a double-byte
+// character's trail byte followed by two letters.
 bool HasTrackedEnding(const char* s)
 {
     const size_t length = std::strlen(s);
-    if (length <= 3)
+    if (length <= 3 || !CodePage::IsCharStart(s, length - 3))
         return false;
     for (const char* ending : FileExtensions) {
         if (std::strcmp(s + length - 3, ending) == 0)
@@ -73,8 +77,32 @@ bool TakeQuoted(char* token, char quote)
     return true;
 }
 
+// A log switch of the common uninstallers: msiexec's "/l" with its modifiers
+// ("/l*v", "/lv+"), "/log" and "-log", each also with '=' or ':' after it.
+// Returns what follows the switch in token, or null when token is none.
+const char* AfterLogSwitch(const char* token)
+{
+    if (token[0] != '/' && token[0] != '-')
+        return nullptr;
+    const char* at = token + 1;
+    if (std::strncmp(at, "log", 3) == 0) {
+        at += 3;
+    } else if (*at == 'l') {
+        ++at;
+        while (*at != '\0' && std::strchr("iwearucmopvx+!*", *at))
+            ++at;
+    } else {
+        return nullptr;
+    }
+    if (*at == '=' || *at == ':')
+        ++at;
+    return at;
+}
+
 // Splits the argument text Buf[start, end) at blanks outside double quotes
-// and collects the tracked files named between quotes.
+// and collects the tracked files named between quotes. A quoted file right
+// after a log switch is left out: the uninstaller writes it only when it
+// runs, so its absence says nothing.
 void ParseArguments(size_t start, size_t end)
 {
     // Tokens past the table's end are still cut off from their neighbours,
@@ -100,9 +128,13 @@ void ParseArguments(size_t start, size_t end)
         }
     }
 
+    bool afterSwitch = false;
     for (int t = 0; t < tokenCount; ++t) {
-        if (!TakeQuoted(tokens[t], '"'))
+        const char* rest = AfterLogSwitch(tokens[t]);
+        const bool logHere = rest && (*rest == '"' || *rest == '\'');
+        if (!afterSwitch && !logHere && !TakeQuoted(tokens[t], '"'))
             TakeQuoted(tokens[t], '\'');
+        afterSwitch = rest && *rest == '\0';
     }
 }
 
@@ -133,12 +165,11 @@ bool IsSuspiciousUninstallString(const char* text)
         return false;
 
     // Lower-case ASCII only, whatever the locale: drive letters and the
-    // tracked endings are compared in lower case.
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        Buf[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
+    // tracked endings are compared in lower case. A trail byte of a
+    // double-byte character is part of that character and stays as it is.
+    std::memcpy(Buf, text, n);
     Buf[n] = '\0';
+    CodePage::LowerAscii(Buf, n);
 
     size_t p = 0;
     while (p < n && IsBlank(Buf[p]))
@@ -213,13 +244,35 @@ bool IsAnyFileMissing()
     return false;
 }
 
+namespace {
+
+// A UNC path, or a name on a drive that is not fixed (removable, optical,
+// network, a letter with no root). Such a name counts as found without a
+// look: the disk may merely be unplugged, and a question to the network can
+// wait for its timeout. Only the root's drive type is asked.
+bool IsElsewhere(const char* name)
+{
+    if ((name[0] == '\\' || name[0] == '/') && (name[1] == '\\' || name[1] == '/'))
+        return true;
+    const char letter = name[0];
+    if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')) || name[1] != ':')
+        return false;
+    const char root[4] = {letter, ':', '\\', '\0'};
+    return !FileUtils::IsFullPath(root);
+}
+
+} // namespace
+
 // Both searches call a name missing only when the system says it is not
 // there; a name that cannot be looked at (access denied, device not ready,
-// too long) counts as found, so a live entry is never called dead.
+// too long) or that lies elsewhere counts as found, so a live entry is never
+// called dead.
 bool ExistsShortName(const char* name)
 {
     if (!name || *name == '\0')
         return false;
+    if (IsElsewhere(name))
+        return true;
     if (SearchPathA(nullptr, name, ".exe", 0, nullptr, nullptr) != 0)
         return true;
     return !FileUtils::IsMissingError(GetLastError());
@@ -229,6 +282,8 @@ bool ExistsFullPath(const char* path)
 {
     if (!path || *path == '\0')
         return false;
+    if (IsElsewhere(path))
+        return true;
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path, &data));
     if (find.IsOpen())

@@ -2,8 +2,9 @@
 
 // Sweepline: judges one uninstall command line. The text is split into the
 // program to run (the command) and the argument files that end in one of the
-// tracked endings ("isu", "log", "ini"); the text is suspicious when the
-// command or one of those files cannot be found.
+// tracked endings ("isu", "log", "ini"), leaving out a quoted file right
+// after a log switch; the text is suspicious when the command or one of
+// those files cannot be found.
 //
 // The parse lives in module-level state that every judgement rewrites. It is
 // used from the scan thread only, one judgement at a time.
@@ -24,6 +25,8 @@ bool IsSuspiciousUninstallString(const char* text);
 bool IsAnyFileMissing();
 
 // True when the system search order finds name (default extension ".exe").
+// Both lookups also answer true, without looking, for a UNC path and for a
+// name on a drive that is not fixed (only the root's drive type is asked).
 bool ExistsShortName(const char* name);
 
 // True when a search for path finds something.

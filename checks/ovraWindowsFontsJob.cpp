@@ -1,5 +1,6 @@
 #include "checks/ovraWindowsFontsJob.h"
 
+#include "checks/ovraCodePage.h"
 #include "checks/ovraFileUtils.h"
 #include "checks/ovraRegWalk.h"
 
@@ -35,7 +36,7 @@ bool InFontsFolder(const char* text, char* resolved)
     const UINT length = GetWindowsDirectoryA(resolved, kRegTextSize);
     if (length == 0 || length >= kRegTextSize)
         return false;
-    const UINT end = resolved[length - 1] == '\\' ? length - 1 : length;
+    const UINT end = CodePage::EndsWithBackslash(resolved) ? length - 1 : length;
     char folder[kRegTextSize];
     std::memcpy(folder, resolved, end);
     folder[end] = '\0';

@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev   # native fuzzing of the command-line parser
   python3 python3-pil        # resource generator
   nsis zip                   # installer and portable package
+  locales                    # a Japanese locale, for tests under a double-byte code page
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -32,10 +33,16 @@ done
 
 if [ ${#need[@]} -eq 0 ]; then
   echo "setup: everything is installed"
-  exit 0
+else
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  echo "setup: installed ${need[*]}"
 fi
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-echo "setup: installed ${need[*]}"
+# Wine takes the ANSI code page from the Unix locale: ja_JP.UTF-8 gives 932.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+  echo "setup: generated the locale ja_JP.UTF-8"
+fi

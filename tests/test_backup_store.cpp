@@ -1,5 +1,6 @@
 // The backup folder beside the executable: names of new backups, whole
 // files written and read back, the listing, and backups the disk refuses.
+#include "backup/ovraExecutor.h"
 #include "ovraBackupTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,35 @@ TEST_F(BackupStoreTest, FirstBackupGoesBesideTheExecutable)
     EXPECT_FALSE(m_manager.WriteBackup(name.c_str(), one));
     EXPECT_EQ(std::string(4, '\0'), ReadBytes(BackupPath(name)));
     EXPECT_FALSE(m_manager.ReadBackup("AutomaticBackup002.backup2", read));
+}
+
+// Only the ticked records are saved and counted: an unticked one neither
+// goes into the file nor fails it (its value is gone), and restoring the
+// file leaves an unticked value that changed after the repair as it is.
+TEST_F(BackupStoreTest, OnlyTickedRecordsAreSaved)
+{
+    std::vector<ovra::JobResult> records{MakeRecord(HKEY_CURRENT_USER, kKey, "a", ovra::kKindValue),
+                                         MakeRecord(HKEY_CURRENT_USER, kKey, "b", ovra::kKindValue),
+                                         MakeRecord(HKEY_CURRENT_USER, kKey, "gone", ovra::kKindValue),
+                                         MakeRecord(HKEY_CURRENT_USER, kKey, "c", ovra::kKindValue)};
+    records[1].bSelected = records[2].bSelected = false;
+    ASSERT_TRUE(m_manager.WriteBackup("AutomaticBackup001.backup2", records));
+    EXPECT_EQ(std::string("\x02\0\0\0", 4), ReadBytes(BackupPath("AutomaticBackup001.backup2")).substr(0, 4));
+    std::vector<ovra::JobResult> saved;
+    ASSERT_TRUE(m_manager.ReadBackup("AutomaticBackup001.backup2", saved));
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].sName, "a");
+    EXPECT_EQ(saved[1].sName, "c");
+
+    ovra::Executor executor;
+    EXPECT_TRUE(executor.DeleteRecords(records));
+    add_sz(HKEY_CURRENT_USER, kKey, "b", "changed since");
+    HANDLE file = OpenForRestore(BackupPath("AutomaticBackup001.backup2"));
+    EXPECT_TRUE(executor.RestoreRecords(file, saved, m_manager));
+    CloseHandle(file);
+    verify_value(HKEY_CURRENT_USER, kKey, "a", REG_SZ, "first", 6);
+    verify_value(HKEY_CURRENT_USER, kKey, "b", REG_SZ, "changed since", 14);
+    verify_value(HKEY_CURRENT_USER, kKey, "c", REG_SZ, "third", 6);
 }
 
 TEST_F(BackupStoreTest, NamesReuseGapsAndAnyEntryTakesAName)

@@ -132,6 +132,80 @@ TEST_F(ExecutorTest, KeyWhoseSecurityForbidsDeletion)
     verify_value_missing(HKEY_CURRENT_USER, Path("K").c_str(), "v");
 }
 
+// Crafted key records naming a root, a key a check walks or a key above one,
+// in any spelling, fail and delete nothing while the other records go on; a
+// key below a walked one, its 32-bit twin's too, may still go.
+TEST_F(ExecutorTest, ContainerKeysAreNeverDeleted)
+{
+    struct Crafted {
+        HKEY root;
+        const char* keyPath;
+        const char* name;
+    };
+    const Crafted containers[] = {
+        {HKEY_LOCAL_MACHINE, "", ""},
+        {HKEY_CURRENT_USER, "\\", "\\"},
+        {HKEY_CLASSES_ROOT, "", "CLSID"},
+        {HKEY_CLASSES_ROOT, "clsid\\", ""},
+        {HKEY_CLASSES_ROOT, "Wow6432Node", "CLSID\\"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\\\Classes", "clsid"},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node", "CLSID"},
+        {HKEY_LOCAL_MACHINE, "", "SOFTWARE"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE", "Microsoft"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE", "Wow6432Node"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node", "Microsoft"},
+        {HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion\\", "app paths"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion", "Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "Installer\\Folders"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "SharedDLLs"},
+        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "Run"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "FONTS"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows", "Help"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows", "HTML Help"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\ShellNoRoam", "MUICache"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "User Shell Folders"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "Shell Folders"},
+        {HKEY_CURRENT_USER, "Software\\Classes", "CLSID"},
+        {HKEY_CURRENT_USER, "", "Software"},
+    };
+    // Each named key exists, so that a deletion would show.
+    const char* const kept[] = {
+        "HKCR:CLSID", "HKCR:Wow6432Node\\CLSID", "HKLM:SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "HKLM:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "HKLM:SOFTWARE\\Microsoft\\Windows\\Help",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\HTML Help", "HKCU:Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache",
+        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "HKCU:Software\\Classes\\CLSID"};
+    auto rootOf = [](const char* text) {
+        return text[2] == 'C' && text[3] == 'R' ? HKEY_CLASSES_ROOT
+               : text[2] == 'C'                 ? HKEY_CURRENT_USER
+                                                : HKEY_LOCAL_MACHINE;
+    };
+    for (const char* key : kept)
+        add_key(rootOf(key), key + 5);
+    std::vector<ovra::JobResult> records{Key("K"), Value("a")};
+    for (const Crafted& c : containers)
+        records.push_back(MakeRecord(c.root, c.keyPath, c.name, ovra::kKindKey));
+    EXPECT_FALSE(m_executor.DeleteRecords(records));
+    verify_key_missing(HKEY_CURRENT_USER, Path("K").c_str());
+    verify_value_missing(HKEY_CURRENT_USER, kBase, "a");
+    verify_value(HKEY_LOCAL_MACHINE, kHklmBase, "m", REG_SZ, "machine", 8);
+    for (const char* key : kept)
+        verify_key(rootOf(key), key + 5);
+
+    const char kTwin[] = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    add_key(HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID\\{ovra-guard}\\InprocServer32");
+    add_key(HKEY_LOCAL_MACHINE, (std::string(kTwin) + "\\OvraGuard").c_str());
+    std::vector<ovra::JobResult> below{MakeRecord(HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID", "{ovra-guard}", 1),
+                                       MakeRecord(HKEY_LOCAL_MACHINE, kTwin, "OvraGuard", 1)};
+    EXPECT_TRUE(m_executor.DeleteRecords(below));
+    verify_key_missing(HKEY_CLASSES_ROOT, "Wow6432Node\\CLSID\\{ovra-guard}");
+    verify_key_missing(HKEY_LOCAL_MACHINE, (std::string(kTwin) + "\\OvraGuard").c_str());
+}
+
 TEST_F(ExecutorTest, UntickedRecordsAndOtherKindsAreLeftAlone)
 {
     std::vector<ovra::JobResult> records{Value("a"), Key("K"), Value("c"), MakeRecord(HKEY_CURRENT_USER, kBase, "a", 2),

@@ -232,22 +232,26 @@ TEST_F(FlowRoad, ScanRepairWithBackupThenRestoreASubset)
             EXPECT_EQ(Dump(s), removed ? "<missing>" : original[Id(s)]) << Id(s);
         }
 
-        // The backup holds every record of the list, ticked or not.
+        // The backup holds exactly the records ticked at Repair, in order.
+        std::vector<ovra::JobResult> ticked;
+        for (const ovra::JobResult& r : scanned)
+            if (r.bSelected && Id(r) != keptShared && Id(r) != keptFont)
+                ticked.push_back(r);
         std::vector<std::string> names;
         ovra::BackupManager manager;
         manager.GetBackupList(names);
         ASSERT_EQ(names, std::vector<std::string>{"AutomaticBackup001.backup2"});
         std::vector<ovra::JobResult> saved;
         ASSERT_TRUE(manager.ReadBackup(names[0].c_str(), saved));
-        ASSERT_EQ(saved.size(), scanned.size());
+        ASSERT_EQ(saved.size(), ticked.size());
         for (size_t i = 0; i < saved.size(); ++i) {
-            EXPECT_EQ(saved[i].hRoot, scanned[i].hRoot);
-            EXPECT_EQ(Id(saved[i]), Id(scanned[i]));
-            EXPECT_EQ(saved[i].sProblem, scanned[i].sProblem);
-            EXPECT_EQ(saved[i].sSection, scanned[i].sSection);
-            EXPECT_EQ(saved[i].sValue, scanned[i].sValue);
-            EXPECT_EQ(saved[i].nJobId, scanned[i].nJobId);
-            EXPECT_EQ(saved[i].nKind, scanned[i].nKind);
+            EXPECT_EQ(saved[i].hRoot, ticked[i].hRoot);
+            EXPECT_EQ(Id(saved[i]), Id(ticked[i]));
+            EXPECT_EQ(saved[i].sProblem, ticked[i].sProblem);
+            EXPECT_EQ(saved[i].sSection, ticked[i].sSection);
+            EXPECT_EQ(saved[i].sValue, ticked[i].sValue);
+            EXPECT_EQ(saved[i].nJobId, ticked[i].nJobId);
+            EXPECT_EQ(saved[i].nKind, ticked[i].nKind);
         }
 
         // Restore: choose the backup, untick two, confirm.
@@ -289,6 +293,7 @@ TEST_F(FlowRoad, RestoreFromABackupThatCannotBeOpenedWritesNothing)
     record.sKeyPath = shared.key;
     record.sName = shared.name;
     record.nJobId = 6;
+    record.bSelected = true;
     std::vector<ovra::JobResult> records{record};
     ovra::BackupManager manager;
     ASSERT_TRUE(manager.WriteBackup("AutomaticBackup001.backup2", records));

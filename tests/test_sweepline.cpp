@@ -90,6 +90,17 @@ TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
         {"\"\"", "", {}},
         {"  \t\"C:\\ovra_sweep_test\\no closing quote.exe", "c:\\ovra_sweep_test\\no closing quote.exe", {}},
         {"R:\\ovra_sweep\\uninst.exe", "r:\\ovra_sweep\\uninst.exe", {}},
+        // A quoted file right after a log switch, or joined to it, is the
+        // uninstaller's own output; the files after it still count.
+        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012} /L*V \"C:\\ovra_sweep_test\\u.log\"", "msiexec.exe", {}},
+        {"msiexec /x{1} /l \"C:\\a.log\" /lv+ \"C:\\b.log\" /l*vx! \"C:\\c.log\" \"C:\\d.ini\"", "msiexec",
+         {"c:\\d.ini"}},
+        {"setup.exe /LOG=\"C:\\a.log\" /LOG:\"C:\\b.log\" /log \"C:\\c.log\" -log \"C:\\d.log\" /L*V\"C:\\e.log\"",
+         "setup.exe", {}},
+        {"setup.exe /LOG= \"C:\\a.log\" -Log 'C:\\b.log' \"C:\\c.log\"", "setup.exe", {"c:\\c.log"}},
+        // Switches that are no log switch leave the file tracked.
+        {"setup.exe /lang \"C:\\a.ini\" /logo \"C:\\b.log\" /f \"C:\\c.log\"", "setup.exe",
+         {"c:\\a.ini", "c:\\b.log", "c:\\c.log"}},
         // Code-page letters are not blanks.
         {"M\xfcller.exe \"C:\\ovra_sweep_test\\\xe9t\xe9.log\"", "m\xfcller.exe", {"c:\\ovra_sweep_test\\\xe9t\xe9.log"}},
     };
@@ -144,14 +155,13 @@ TEST_F(Sweepline, SuspiciousExactlyWhileANamedFileIsMissing)
         {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" C:\\ovra_sweep_test\\gone.ini",
          {"C:\\ovra_sweep_test\\setup.exe"}},
         {"C:\\ovra_sweep_test\\uninst.bat /x", {"C:\\ovra_sweep_test\\uninst.bat"}},
-        {"R:\\ovra_sweep\\uninst.exe /x", {"R:\\ovra_sweep\\uninst.exe"}},
-        {"\"N:\\ovra_sweep\\uninst.exe\" \"N:\\ovra_sweep\\install.log\"",
-         {"N:\\ovra_sweep\\uninst.exe", "N:\\ovra_sweep\\install.log"}},
+        // A log file written by the uninstaller is not needed; other files
+        // after it still are.
+        {"\"C:\\ovra_sweep_test\\setup.exe\" /L*V \"C:\\ovra_sweep_test\\u.log\" \"C:\\ovra_sweep_test\\a.ini\"",
+         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\a.ini"}},
     };
     create_dir("C:\\ovra_sweep_test\\Program Files\\App");
     create_dir("C:\\ovra_sweep_test\\PROGRA~1\\App");
-    create_dir("R:\\ovra_sweep");
-    create_dir("N:\\ovra_sweep");
     for (const Live& c : cases) {
         SCOPED_TRACE(c.text);
         for (size_t missing = 0; missing < c.needed.size(); ++missing) {
@@ -171,8 +181,41 @@ TEST_F(Sweepline, SuspiciousExactlyWhileANamedFileIsMissing)
         for (const std::string& file : c.needed)
             delete_file(file.c_str());
     }
-    remove_dir_tree("R:\\ovra_sweep");
-    remove_dir_tree("N:\\ovra_sweep");
+}
+
+// A command or tracked file on a removable (R:), CD-ROM (S:) or network (N:)
+// drive, on a letter with no root (Q:) or at a UNC path counts as found,
+// whether it is there or not: the disk may only be unplugged.
+TEST_F(Sweepline, OtherDrivesAndUncPathsCountAsFound)
+{
+    create_file("C:\\ovra_sweep_test\\setup.exe");
+    for (const char* drive : {"R:", "S:", "N:"}) {
+        const std::string folder = std::string(drive) + "\\ovra_sweep";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (const bool present : {true, false}) {
+            if (present)
+                create_file((folder + "\\uninst.exe").c_str());
+            const std::vector<std::string> texts = {
+                folder + "\\uninst.exe /x",
+                "\"" + folder + "\\uninst.exe\" \"" + folder + "\\install.log\"",
+                "\"C:\\ovra_sweep_test\\setup.exe\" \"" + folder + "\\gone.ini\"",
+                folder + "\\Uninst.isu",
+            };
+            for (const std::string& text : texts) {
+                SCOPED_TRACE(text);
+                EXPECT_FALSE(Judge(text.c_str()).suspicious);
+                EXPECT_FALSE(Judge(Upper(text).c_str()).suspicious);
+            }
+        }
+        remove_dir_tree(folder.c_str());
+    }
+    for (const char* text : {"Q:\\ovra_sweep\\uninst.exe /x", "q:uninst.exe",
+                             "\\\\ovra-no-host\\share\\uninst.exe /x",
+                             "\"\\\\ovra-no-host\\share\\uninst.exe\" /x",
+                             "\"C:\\ovra_sweep_test\\setup.exe\" \"Q:\\ovra_sweep\\gone.log\""}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(Judge(text).suspicious);
+    }
 }
 
 TEST_F(Sweepline, AlwaysSuspiciousShapes)

@@ -14,7 +14,7 @@ const int kPanelLeft = 426;
 const int kProgramIcon = 107;
 
 const char kIntroduction[] = "You can use Ovra Hivemend to find and fix invalid registry entries which can be harmful "
-                             "and slow down your computer.\n\nAny changes made to your system using Ovra Sweepline "
+                             "and slow down your computer.\n\nAny changes made to your system using Ovra Hivemend "
                              "can be restored.";
 const char kPrompt[] = "To continue, select an option, and then click Next";
 const char kQuestion[] = "What would you like to do?";

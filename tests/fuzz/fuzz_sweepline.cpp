@@ -4,6 +4,8 @@
 #include "checks/ovraSweepline.h"
 #include "ovraFuzzWindows.h"
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -75,10 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // Case does not matter: the upper-cased text reads and judges alike.
+    // Trail bytes belong to their double-byte character and stay.
     std::vector<char> upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    for (size_t i = 0; i < length; ++i) {
+        if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(upper[i])) && i + 1 < length)
+            ++i;
+        else if (upper[i] >= 'a' && upper[i] <= 'z')
+            upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    }
     const Parse again = Judge(upper.data());
     Require(again.suspicious == parse.suspicious && again.hasCommand == parse.hasCommand &&
             again.command == parse.command && again.files == parse.files);

@@ -20,11 +20,14 @@ char g_searchHandle;
 DWORD Lookup(const char* name)
 {
     // Every name the heuristics look up comes from their lower-cased copy.
+    // Trail bytes of double-byte characters stay as they are.
     uint32_t hash = 2166136261u;
     for (const char* p = name; *p; ++p) {
         if (*p >= 'A' && *p <= 'Z')
             std::abort();
         hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
+        if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(*p)) && p[1] != '\0')
+            hash = (hash ^ static_cast<unsigned char>(*++p)) * 16777619u;
     }
     static const DWORD outcomes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED};
     return outcomes[hash % 4];
@@ -74,6 +77,35 @@ bool ovra::FileUtils::IsMissingError(unsigned long error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
            error == ERROR_BAD_PATHNAME;
+}
+
+UINT GetACP()
+{
+    return 932;
+}
+
+BOOL IsDBCSLeadByteEx(UINT, BYTE c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+int WideCharToMultiByte(UINT, DWORD, const wchar_t*, int, char*, int, const char*, BOOL*)
+{
+    std::abort(); // the heuristics convert nothing
+}
+
+int MultiByteToWideChar(UINT, DWORD, const char*, int, wchar_t*, int)
+{
+    std::abort();
+}
+
+// Drives a to m are fixed, the others are not; only roots are asked.
+bool ovra::FileUtils::IsFullPath(const char* path)
+{
+    if (std::strlen(path) != 3 || path[1] != ':' || path[2] != '\\')
+        std::abort();
+    const char letter = static_cast<char>(path[0] | 0x20);
+    return letter >= 'a' && letter <= 'm';
 }
 
 int FuzzOpenSearches()

@@ -9,7 +9,10 @@
 typedef unsigned long DWORD;
 typedef int BOOL;
 typedef void* HANDLE;
+typedef unsigned char BYTE;
+typedef unsigned int UINT;
 
+#define FALSE 0
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
@@ -17,6 +20,15 @@ constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
+
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_UTF7 = 65000;
+constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_MULTI_SZ = 7;
 
 struct WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
@@ -29,3 +41,9 @@ BOOL CloseHandle(HANDLE handle);
 DWORD SearchPathA(const char* path, const char* name, const char* extension, DWORD length, char* buffer,
                   char** filePart);
 DWORD GetLastError();
+// The code page of the stand-in is 932, so the parse meets trail bytes.
+UINT GetACP();
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE c);
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int length, char* buffer, int size,
+                        const char* defaultChar, BOOL* usedDefault);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, wchar_t* buffer, int size);

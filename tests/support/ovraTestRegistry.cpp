@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 namespace ovratest {
@@ -257,6 +260,109 @@ std::string dump_tree(HKEY root, const char* path)
     DumpKey(key, "", out);
     RegCloseKey(key);
     return out;
+}
+
+void add_sz_w_(const char* file, int line, HKEY root, const wchar_t* path, const wchar_t* name,
+               const wchar_t* text, DWORD type)
+{
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text),
+                            static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    if (rc != ERROR_SUCCESS)
+        ADD_FAILURE_AT(file, line) << "setting a wide value failed: " << rc;
+}
+
+void delete_tree_w_(const char* file, int line, HKEY root, const wchar_t* path)
+{
+    LONG rc = RegDeleteTreeW(root, path);
+    if (rc == ERROR_SUCCESS)
+        rc = RegDeleteKeyW(root, path);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "deleting a wide tree failed: " << rc;
+}
+
+namespace {
+
+void DumpKeyW(HKEY key, const std::wstring& prefix, std::wstring& out)
+{
+    std::vector<wchar_t> name(16384);
+    std::vector<BYTE> data(65536);
+    std::vector<std::wstring> lines;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        std::wstring line = prefix + L"[" + std::wstring(name.data(), nameLength) + L"] " + std::to_wstring(type) + L":";
+        for (DWORD b = 0; b < size; ++b)
+            line += L' ' + std::to_wstring(data[b]);
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    for (const std::wstring& line : lines)
+        out += line + L"\n";
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.emplace_back(name.data(), nameLength);
+    }
+    std::sort(subkeys.begin(), subkeys.end());
+    for (const std::wstring& subkey : subkeys) {
+        out += prefix + subkey + L"\\\n";
+        HKEY child = nullptr;
+        if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
+            DumpKeyW(child, prefix + subkey + L"\\", out);
+            RegCloseKey(child);
+        }
+    }
+}
+
+} // namespace
+
+std::wstring dump_tree_w(HKEY root, const wchar_t* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return L"<missing>";
+    std::wstring out;
+    DumpKeyW(key, L"", out);
+    RegCloseKey(key);
+    return out;
+}
+
+void create_file_w_(const char* file, int line, const wchar_t* path)
+{
+    HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        ADD_FAILURE_AT(file, line) << "cannot create a wide-named file: " << GetLastError();
+    else
+        CloseHandle(h);
+}
+
+void remove_dir_tree_w_(const char* file, int line, const wchar_t* path)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((std::wstring(path) + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = std::wstring(path) + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_dir_tree_w_(file, line, child.c_str());
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    if (!RemoveDirectoryW(path) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        ADD_FAILURE_AT(file, line) << "cannot remove a wide-named folder: " << GetLastError();
 }
 
 } // namespace ovratest

@@ -31,6 +31,16 @@ void remove_dir_tree_(const char* file, int line, const char* path);
 // form: names, types and data bytes, depth first. Used to compare trees.
 std::string dump_tree(HKEY root, const char* path);
 
+// The same through the wide functions, for names and data in any script:
+// values set and trees dumped and deleted exactly, UTF-16 for UTF-16, and
+// files and folders made and removed by their UTF-16 names.
+void add_sz_w_(const char* file, int line, HKEY root, const wchar_t* path, const wchar_t* name,
+               const wchar_t* text, DWORD type);
+void delete_tree_w_(const char* file, int line, HKEY root, const wchar_t* path);
+std::wstring dump_tree_w(HKEY root, const wchar_t* path);
+void create_file_w_(const char* file, int line, const wchar_t* path);
+void remove_dir_tree_w_(const char* file, int line, const wchar_t* path);
+
 } // namespace ovratest
 
 #define add_key(r, p) ovratest::add_key_(__FILE__, __LINE__, r, p)
@@ -47,3 +57,8 @@ std::string dump_tree(HKEY root, const char* path);
 #define create_dir(p) ovratest::create_dir_(__FILE__, __LINE__, p)
 #define delete_file(p) ovratest::delete_file_(__FILE__, __LINE__, p)
 #define remove_dir_tree(p) ovratest::remove_dir_tree_(__FILE__, __LINE__, p)
+#define add_sz_w(r, p, n, text) ovratest::add_sz_w_(__FILE__, __LINE__, r, p, n, text, REG_SZ)
+#define add_expand_sz_w(r, p, n, text) ovratest::add_sz_w_(__FILE__, __LINE__, r, p, n, text, REG_EXPAND_SZ)
+#define delete_tree_w(r, p) ovratest::delete_tree_w_(__FILE__, __LINE__, r, p)
+#define create_file_w(p) ovratest::create_file_w_(__FILE__, __LINE__, p)
+#define remove_dir_tree_w(p) ovratest::remove_dir_tree_w_(__FILE__, __LINE__, p)
