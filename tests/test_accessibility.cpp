@@ -20,6 +20,11 @@
 
 namespace {
 
+// Spelled out rather than taken from a library: mingw-w64's 64-bit oleacc
+// import library offers IID_IAccessible as a call stub into oleacc.dll, and
+// a link that picks it from there hands the stub's code to COM as the id.
+const IID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
 VARIANT Child(LONG id)
 {
     VARIANT v = {};
@@ -43,7 +48,7 @@ class Reader {
 public:
     explicit Reader(HWND hwnd)
     {
-        result = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+        result = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
                                             reinterpret_cast<void**>(&m_pAcc));
     }
     ~Reader()
