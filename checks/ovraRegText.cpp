@@ -1,5 +1,6 @@
 #include "checks/ovraRegText.h"
 
+#include "checks/ovraPathViews.h"
 #include "checks/ovraRegKey.h"
 
 #include <cstdarg>
@@ -20,6 +21,7 @@ const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expa
         return nullptr;
     if (type == REG_SZ)
         return data;
+    PathViews::NoteExpansion(data);
     const DWORD needed = ExpandEnvironmentStringsA(data, expanded, kRegTextSize);
     if (needed == 0 || needed > kRegTextSize)
         return nullptr;

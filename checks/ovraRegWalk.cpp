@@ -1,5 +1,6 @@
 #include "checks/ovraRegWalk.h"
 
+#include "checks/ovraPathViews.h"
 #include "checks/ovraRegKey.h"
 
 #include <utility>
@@ -37,6 +38,7 @@ void RegWalk::Values(HKEY root, const char* path, Data what, const std::function
         if (rc != ERROR_SUCCESS)
             continue;
         RegValue value{name, type, data, what == Data::kNone ? 0 : dataLength};
+        PathViews::Forget();
         visit(value);
     }
 }
@@ -57,6 +59,7 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
         DWORD nameLength = kRegTextSize;
         if (RegEnumKeyExA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             continue;
+        PathViews::Forget();
         visit(key.Get(), name);
     }
 }

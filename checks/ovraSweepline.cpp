@@ -2,6 +2,7 @@
 
 #include "checks/ovraFileHandle.h"
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraPathViews.h"
 
 #include <windows.h>
 
@@ -216,24 +217,46 @@ bool IsAnyFileMissing()
 // Both searches call a name missing only when the system says it is not
 // there; a name that cannot be looked at (access denied, device not ready,
 // too long) counts as found, so a live entry is never called dead.
+namespace {
+
+bool SearchInView(const char* name, bool native)
+{
+    PathViews::NativeScope view(native);
+    if (!view.Active())
+        return true;
+    if (SearchPathA(nullptr, name, ".exe", 0, nullptr, nullptr) != 0)
+        return true;
+    return !FileUtils::IsMissingError(GetLastError());
+}
+
+bool FindInView(const char* path, bool native)
+{
+    PathViews::NativeScope view(native);
+    if (!view.Active())
+        return true;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(path, &data));
+    if (find.IsOpen())
+        return true;
+    return !FileUtils::IsMissingError(GetLastError());
+}
+
+} // namespace
+
+// A command given as a full path, like every full path, is missing only when
+// missing in every view the entry may have been written for (PathViews).
 bool ExistsShortName(const char* name)
 {
     if (!name || *name == '\0')
         return false;
-    if (SearchPathA(nullptr, name, ".exe", 0, nullptr, nullptr) != 0)
-        return true;
-    return !FileUtils::IsMissingError(GetLastError());
+    return PathViews::Exists(name, &SearchInView);
 }
 
 bool ExistsFullPath(const char* path)
 {
     if (!path || *path == '\0')
         return false;
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(path, &data));
-    if (find.IsOpen())
-        return true;
-    return !FileUtils::IsMissingError(GetLastError());
+    return PathViews::Exists(path, &FindInView);
 }
 
 const char* SweeplineCommand()
