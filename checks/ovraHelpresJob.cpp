@@ -1,9 +1,11 @@
 #include "checks/ovraHelpresJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 #include <cstring>
+#include <string>
 
 namespace ovra {
 
@@ -32,27 +34,30 @@ void HelpresJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 
 // Each value's name is a help file's name and its data the folder that holds
 // it. A folder and name too long to join are passed over, never judged cut.
-void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* keyPath)
+void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* area)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-        char expanded[kRegTextSize];
-        const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
-        if (!folder)
-            return;
-        const size_t length = std::strlen(folder);
-        const bool needsBackslash = length > 0 && folder[length - 1] != '\\';
-        char folderText[kRegTextSize];
-        char filePath[kRegTextSize];
-        if (!RegText::Compose(folderText, needsBackslash ? "%s\\" : "%s", folder) ||
-            !RegText::Compose(filePath, "%s%s", folderText, value.name))
-            return;
-        if (!FileUtils::IsFullPath(filePath) || FileUtils::FileExits(filePath))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name,
-                        RegText::Display("Help file %s doesn't exist", value.name),
-                        RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
-                        RegText::Display("%s = %s", value.name, folderText), kKindValue);
-    });
+    for (const std::string& view : RegView::AreaPaths(HKEY_LOCAL_MACHINE, area)) {
+        const char* keyPath = view.c_str();
+        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            char expanded[kRegTextSize];
+            const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
+            if (!folder)
+                return;
+            const size_t length = std::strlen(folder);
+            const bool needsBackslash = length > 0 && folder[length - 1] != '\\';
+            char folderText[kRegTextSize];
+            char filePath[kRegTextSize];
+            if (!RegText::Compose(folderText, needsBackslash ? "%s\\" : "%s", folder) ||
+                !RegText::Compose(filePath, "%s%s", folderText, value.name))
+                return;
+            if (!FileUtils::IsFullPath(filePath) || FileUtils::FileExits(filePath))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name,
+                            RegText::Display("Help file %s doesn't exist", value.name),
+                            RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
+                            RegText::Display("%s = %s", value.name, folderText), kKindValue);
+        });
+    }
 }
 
 } // namespace ovra
