@@ -11,6 +11,10 @@ import sys
 import time
 
 out, runs, doc = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+# The build measured and the prefix it ran in, e.g. "x64" and "win64".
+arch, kind = (sys.argv[4], sys.argv[5]) if len(sys.argv) > 5 else ("x86", "win32")
+program = "OvraHivemend64.exe" if arch == "x64" else "OvraHivemend.exe"
+prefix_kind = "64-bit" if kind == "win64" else "32-bit"
 figures, raw, info, memory, seed, keys = {}, {}, {}, {}, [], {}
 
 
@@ -115,8 +119,9 @@ w("The benchmark rewrites this file each time it runs.")
 w("")
 w("## Machine")
 w("")
-w("- CPU: %s, %d cores; memory %s; Linux %s; %s, 32-bit prefix" % (cpu(), os.cpu_count() or 0, mem_gb(),
-                                                                  platform.release(), wine))
+w("- CPU: %s, %d cores; memory %s; Linux %s; %s" % (cpu(), os.cpu_count() or 0, mem_gb(),
+                                                  platform.release(), wine))
+w("- Build: %s (%s) in a %s prefix" % (arch, program, prefix_kind))
 w("- Load average before / after the run: %s / %s. The machine is shared: other builds and tests" % (load_before,
                                                                                                   load_after))
 w("  ran beside the benchmark, which is why every figure is a median of interleaved runs.")
@@ -273,7 +278,7 @@ w("the vector over instead of copying it would halve that; the frame and the pag
 w("")
 w("## Method")
 w("")
-w("- Everything runs in a throwaway 32-bit prefix created afresh in the build tree for each run, with")
+w("- Everything runs in a throwaway %s prefix created afresh in the build tree for each run, with" % prefix_kind)
 w("  its own wineserver kept alive for the run (`wineserver -p`) and its own Xvfb display.")
 w("- In-process parts are timed with QueryPerformanceCounter inside `ovra_bench.exe`; reg and whole")
 w("  processes are timed from the shell with `date +%s%N`. Program and floor runs alternate, so drift")

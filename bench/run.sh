@@ -5,6 +5,9 @@
 # run, prints one "RATIO <name> <value> target<=<target>" line per figure and
 # writes docs/performance.md.
 #   bash bench/run.sh   (7 runs a figure; OVRA_BENCH_RUNS=N for another number, at least 5)
+# It measures the x64 build in a 64-bit prefix, which every host runs;
+# OVRA_BENCH_ARCH=x86 measures the x86 build in a 32-bit prefix instead,
+# where the host runs 32-bit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -12,14 +15,28 @@ build=${OVRA_BENCH_BUILD:-$root/build-bench}
 runs=${OVRA_BENCH_RUNS:-7}
 [ "$runs" -ge 5 ] || runs=5
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DOVRA_WERROR=ON >/dev/null
+# shellcheck disable=SC1091
+. scripts/wine-env.sh
+arch=${OVRA_BENCH_ARCH:-x64}
+case "$arch" in
+x64) kind=win64 toolchain=cmake/mingw-x86_64.cmake ;;
+x86)
+  kind=win32 toolchain=cmake/mingw-i686.cmake
+  reason=$(ovra_i386_refusal)
+  [ -z "$reason" ] || { echo "bench: cannot measure the x86 build: $reason"; exit 1; }
+  ;;
+*) echo "bench: OVRA_BENCH_ARCH must be x64 or x86"; exit 2 ;;
+esac
+echo "bench: the $arch build in a $kind prefix"
+build=$build/$arch
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DOVRA_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target ovra_seed ovra_bench >/dev/null
 
 prefix=$build/benchprefix
 out=$build/bench-out
 rm -rf "$out"
 mkdir -p "$out"
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+ovra_wine_env "$kind" "$prefix"
 
 xvfb_pid=
 cleanup() {
@@ -44,7 +61,7 @@ wineboot --init >/dev/null 2>&1
 # process's end makes Wine wait two seconds for one.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 wineserver -w
-setsid wineserver -p >/dev/null 2>&1 </dev/null
+setsid "$WINESERVER" -p >/dev/null 2>&1 </dev/null
 wine "$build/bench/ovra_seed.exe" >"$out/seed.txt" 2>"$out/seed.err" </dev/null
 
 bench() { wine "$build/bench/ovra_bench.exe" "$@" </dev/null 2>>"$out/bench.err"; }
@@ -135,4 +152,4 @@ bench views "$runs" >"$out/views.txt"
 bench memory >"$out/memory.txt"
 uptime >"$out/load-after.txt"
 
-python3 bench/report.py "$out" "$runs" docs/performance.md
+python3 bench/report.py "$out" "$runs" docs/performance.md "$arch" "$kind"

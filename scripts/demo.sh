@@ -4,6 +4,8 @@
 #   bash scripts/demo.sh            start the program (on $DISPLAY, or under
 #                                   Xvfb with screenshots when there is none)
 #   bash scripts/demo.sh --rebuild  throw the demo prefix away and make it anew
+#   OVRA_DEMO_ARCH=x64 bash scripts/demo.sh   the 64-bit program even where
+#                                   the host runs 32-bit code
 # The demo prefix is demo/wineprefix in this checkout; ~/.wine is never used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +15,13 @@ prefix=$demo/wineprefix
 
 bash scripts/build.sh OvraHivemend ovra_tour
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck disable=SC1091
+. scripts/wine-env.sh
+# shellcheck disable=SC1091
+. scripts/demo-arch.sh
+ovra_demo_arch demo
+tree=$(cd "$build/$OVRA_DEMO_ARCH" && pwd)
+ovra_wine_env "$OVRA_DEMO_KIND" "$prefix"
 xvfb_pid=
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
@@ -31,8 +39,10 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:$(tr -d '\n' < "$demo/xvfb.display")
 fi
 
-bash scripts/demo-prefix.sh "$prefix" "$build" "${1:-}"
-program="$prefix/drive_c/Program Files/Ovra Hivemend/OvraHivemend.exe"
+bash scripts/demo-prefix.sh "$prefix" "$tree" "$OVRA_DEMO_KIND" "${1:-}"
+# shellcheck disable=SC1091
+. "$tree/ovra-build.env"
+program="$prefix/drive_c/Program Files/Ovra Hivemend/$OVRA_PROGRAM"
 
 if [ "$headless" -eq 0 ]; then
   echo "demo: starting Ovra Hivemend"
@@ -44,7 +54,7 @@ shots=$demo/screenshots
 rm -rf "$shots"
 wine "$program" >/dev/null 2>&1 </dev/null &
 pid=$!
-bash scripts/tour-shots.sh "$build" "$shots" scan
+bash scripts/tour-shots.sh "$tree" "$shots" scan
 wait "$pid" || true
 echo "demo: there is no display, so the program ran under Xvfb and a scan was driven through it."
 echo "demo: screenshots of the welcome, progress and result pages are in $shots"

@@ -8,15 +8,18 @@
 # fail part way. OVRA_TINY_DRIVE tells the command which: "volume" or "limit".
 set -uo pipefail
 build=$(cd "$1" && pwd); shift
-drive=$build/drives/tiny
-link=$build/wineprefix/dosdevices/t:
+# shellcheck disable=SC1091
+. "$(dirname "$0")/wine-env.sh"
+ovra_bed "$build"
+drive=$OVRA_BED/drives/tiny
+link=$WINEPREFIX/dosdevices/t:
 
 umount "$drive" >/dev/null 2>&1
 rm -rf "$drive"
 mkdir -p "$drive"
 # Room for the two files (in whole pages) and 64 KiB more.
 kb=8
-for f in "$build/OvraHivemend.exe" "$build/help.html"; do
+for f in "$build/$OVRA_PROGRAM" "$build/help.html"; do
   kb=$(( kb + ( $(stat -c %s "$f") + 4095 ) / 4096 * 4 ))
 done
 kb=$(( kb + 64 ))
@@ -25,7 +28,7 @@ if mount -t tmpfs -o size=${kb}k,mode=0755 ovra-tiny "$drive" >/dev/null 2>&1; t
 else
   kind=limit
 fi
-cp "$build/OvraHivemend.exe" "$build/help.html" "$drive/"
+cp "$build/$OVRA_PROGRAM" "$build/help.html" "$drive/"
 ln -sfn "$drive" "$link"
 echo "tiny drive: $kind ($kb KiB)"
 

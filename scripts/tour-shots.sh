@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Runs the tour against a running program and turns each "shot" it asks
-# for into a PNG of the main window, taken from the X display.
-#   tour-shots.sh BUILD_DIR OUT_DIR scan|full
+# for into a PNG of the main window, taken from the X display. Wine's loader
+# and prefix are the caller's (wine-env.sh).
+#   tour-shots.sh BUILD_TREE OUT_DIR scan|full
 set -uo pipefail
 build=$1 out=$2 mode=$3
+# shellcheck disable=SC1091
+. "$(dirname "$0")/wine-env.sh"
 mkdir -p "$out"
 wine "$build/tests/ovra_tour.exe" "$(winepath -w "$out")" "$mode" </dev/null | while read -r kind name x y w h; do
   [ "$kind" = shot ] || { echo "$kind $name $x $y $w $h"; continue; }

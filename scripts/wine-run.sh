@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Runs a Windows test executable in the build tree's throwaway prefix.
+# Runs a Windows test executable in the build tree's throwaway prefix (the
+# kind testbed.sh made for it: see OVRA_PREFIX_KIND there).
 # Usage: wine-run.sh BUILD_DIR program.exe [args...]
-build=$1; shift
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+build=$(cd "$1" && pwd); shift
 # shellcheck disable=SC1091
-[ -f "$build/testbed.env" ] && . "$build/testbed.env"
+. "$(dirname "$0")/wine-env.sh"
+ovra_bed "$build"
+# shellcheck disable=SC1091
+[ -f "$OVRA_BED/testbed.env" ] && . "$OVRA_BED/testbed.env"
 # Wine starts helper processes (services, the desktop) that outlive the
 # program and inherit its output; give them a file, not the caller's pipe,
 # so whoever reads our output sees its end when the program ends.

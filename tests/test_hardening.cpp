@@ -1,6 +1,7 @@
-// The built executable as a hostile folder would meet it: its header asks for
-// ASLR and DEP, it carries stack protection, it imports only system DLLs, and
-// a DLL planted beside it under a system DLL's name is never loaded.
+// The built executables as a hostile folder would meet them: their headers ask
+// for ASLR (high-entropy for x64) and DEP and are terminal-server aware, they
+// carry stack protection, they import only system DLLs, and a DLL planted
+// beside the program under a system DLL's name is never loaded.
 #include "ovraTestProgram.h"
 #include "ovraTestRegistry.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -46,10 +48,18 @@ public:
             return;
         DWORD signature = 0;
         m_nt = static_cast<size_t>(dos.e_lfanew);
-        if (!Get(m_nt, signature) || signature != IMAGE_NT_SIGNATURE || !Get(m_nt + 4, file) ||
-            !Get(m_nt + 4 + sizeof(IMAGE_FILE_HEADER), optional) ||
-            optional.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+        const size_t at = m_nt + 4 + sizeof(IMAGE_FILE_HEADER);
+        if (!Get(m_nt, signature) || signature != IMAGE_NT_SIGNATURE || !Get(m_nt + 4, file) || !Get(at, magic))
             return;
+        if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC && Get(at, optional32)) {
+            dllCharacteristics = optional32.DllCharacteristics;
+            std::memcpy(directory, optional32.DataDirectory, sizeof(directory));
+        } else if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC && Get(at, optional64)) {
+            dllCharacteristics = optional64.DllCharacteristics;
+            std::memcpy(directory, optional64.DataDirectory, sizeof(directory));
+        } else {
+            return;
+        }
         const size_t sections = m_nt + 4 + sizeof(IMAGE_FILE_HEADER) + file.SizeOfOptionalHeader;
         for (WORD i = 0; i < file.NumberOfSections; ++i) {
             IMAGE_SECTION_HEADER section;
@@ -100,7 +110,7 @@ public:
     std::vector<std::string> Imports() const
     {
         std::vector<std::string> names;
-        const IMAGE_DATA_DIRECTORY& dir = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        const IMAGE_DATA_DIRECTORY& dir = directory[IMAGE_DIRECTORY_ENTRY_IMPORT];
         size_t at = 0;
         if (dir.Size == 0 || !Offset(dir.VirtualAddress, at))
             return names;
@@ -136,34 +146,68 @@ public:
 
     bool valid = false;
     IMAGE_FILE_HEADER file = {};
-    IMAGE_OPTIONAL_HEADER32 optional = {};
+    WORD magic = 0;
+    WORD dllCharacteristics = 0;
+    IMAGE_DATA_DIRECTORY directory[IMAGE_NUMBEROF_DIRECTORY_ENTRIES] = {};
 
 private:
+    IMAGE_OPTIONAL_HEADER32 optional32 = {};
+    IMAGE_OPTIONAL_HEADER64 optional64 = {};
+
     std::vector<char> m_bytes;
     size_t m_nt = 0;
     std::vector<IMAGE_SECTION_HEADER> m_sections;
 };
 
+// The two programs: this tree's own, and the other architecture's from its
+// tree beside this one (build/x86 and build/x64), so that a host that runs
+// only one of them still has both headers checked.
+struct Program {
+    std::string path;
+    bool x64;
+};
+
+std::vector<Program> Programs()
+{
+    const bool x64 = sizeof(void*) == 8;
+    const std::string tree = Folder(ProgramPath());
+    const std::string peer = Folder(tree.substr(0, tree.size() - 1)) +
+                             (x64 ? "x86\\OvraHivemend.exe" : "x64\\OvraHivemend64.exe");
+    std::vector<Program> programs = {{ProgramPath(), x64}};
+    if (GetFileAttributesA(peer.c_str()) != INVALID_FILE_ATTRIBUTES)
+        programs.push_back({peer, !x64});
+    else
+        std::printf("the other build's program is not at %s: only this one's header is checked\n", peer.c_str());
+    return programs;
+}
+
 } // namespace
 
 TEST(ExecutableHeader, AsksForAslrAndDepAndKeepsItsRelocations)
 {
-    const Image image(ProgramPath());
-    ASSERT_TRUE(image.valid) << ProgramPath();
-    EXPECT_EQ(image.file.Machine, IMAGE_FILE_MACHINE_I386);
-    EXPECT_TRUE(image.optional.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
-    EXPECT_TRUE(image.optional.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
-    // Without relocations the loader cannot move the image, and ASLR is only
-    // a flag.
-    EXPECT_FALSE(image.file.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
-    EXPECT_GT(image.optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
-    EXPECT_TRUE(image.HasSection(".reloc"));
+    for (const Program& program : Programs()) {
+        SCOPED_TRACE(program.path);
+        const Image image(program.path);
+        ASSERT_TRUE(image.valid);
+        EXPECT_EQ(image.file.Machine, program.x64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+        EXPECT_EQ(image.magic, program.x64 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+        EXPECT_TRUE(image.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+        EXPECT_TRUE(image.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+        // Without it a Remote Desktop host gives the program a per-user
+        // Windows folder, where the font check would find no font.
+        EXPECT_TRUE(image.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+        // A 64-bit image uses the whole address space for ASLR only when asked.
+        EXPECT_EQ((image.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) != 0, program.x64);
+        // Without relocations the loader cannot move the image, and ASLR is
+        // only a flag.
+        EXPECT_FALSE(image.file.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
+        EXPECT_GT(image.directory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
+        EXPECT_TRUE(image.HasSection(".reloc"));
+    }
 }
 
 TEST(ExecutableHeader, ImportsOnlySystemDlls)
 {
-    const Image image(ProgramPath());
-    ASSERT_TRUE(image.valid);
     // Loaded before WinMain runs, so each must be one the system never takes
     // from the program's folder (known DLLs; common controls through the
     // manifest). shell32 is not among them: what it imports in turn would be
@@ -172,12 +216,17 @@ TEST(ExecutableHeader, ImportsOnlySystemDlls)
                                            "advapi32.dll", "comctl32.dll", "msvcrt.dll"};
     char system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryA(system, sizeof(system)), 0u);
-    const std::vector<std::string> imports = image.Imports();
-    ASSERT_FALSE(imports.empty());
-    for (const std::string& name : imports) {
-        EXPECT_TRUE(allowed.count(Lower(name))) << name;
-        const std::string inSystem = std::string(system) + "\\" + name;
-        EXPECT_NE(GetFileAttributesA(inSystem.c_str()), INVALID_FILE_ATTRIBUTES) << inSystem;
+    for (const Program& program : Programs()) {
+        SCOPED_TRACE(program.path);
+        const Image image(program.path);
+        ASSERT_TRUE(image.valid);
+        const std::vector<std::string> imports = image.Imports();
+        ASSERT_FALSE(imports.empty());
+        for (const std::string& name : imports) {
+            EXPECT_TRUE(allowed.count(Lower(name))) << name;
+            const std::string inSystem = std::string(system) + "\\" + name;
+            EXPECT_NE(GetFileAttributesA(inSystem.c_str()), INVALID_FILE_ATTRIBUTES) << inSystem;
+        }
     }
 }
 
@@ -186,14 +235,19 @@ TEST(ExecutableHeader, CarriesStackProtectionLinkedIn)
 #ifdef _MSC_VER
     GTEST_SKIP() << "/GS is on (CMakeLists.txt); an MSVC image keeps its symbols in the PDB";
 #else
-    const Image image(ProgramPath());
-    ASSERT_TRUE(image.valid);
-    const std::set<std::string> symbols = image.Symbols();
-    ASSERT_FALSE(symbols.empty()) << "no symbol table to look in";
-    // The guard and the check that -fstack-protector-strong calls are in the
-    // image itself: no libssp or runtime DLL is imported (see above).
-    EXPECT_TRUE(symbols.count("___stack_chk_fail"));
-    EXPECT_TRUE(symbols.count("___stack_chk_guard"));
+    for (const Program& program : Programs()) {
+        SCOPED_TRACE(program.path);
+        const Image image(program.path);
+        ASSERT_TRUE(image.valid);
+        const std::set<std::string> symbols = image.Symbols();
+        ASSERT_FALSE(symbols.empty()) << "no symbol table to look in";
+        // The guard and the check that -fstack-protector-strong calls are in
+        // the image itself: no libssp or runtime DLL is imported (see above).
+        // x86 names carry the C prefix "_", x64 names none.
+        const std::string prefix = program.x64 ? "" : "_";
+        EXPECT_TRUE(symbols.count(prefix + "__stack_chk_fail"));
+        EXPECT_TRUE(symbols.count(prefix + "__stack_chk_guard"));
+    }
 #endif
 }
 
@@ -289,7 +343,7 @@ TEST_F(PlantedDll, IsLoadedByAProgramWithoutRestriction)
 
 TEST_F(PlantedDll, IsNeverLoadedByTheProgram)
 {
-    const std::string program = folder + "OvraHivemend.exe";
+    const std::string program = folder + ProgramName();
     ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA((Folder(ProgramPath()) + "help.html").c_str(), (folder + "help.html").c_str(), FALSE));
     {

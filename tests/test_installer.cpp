@@ -1,7 +1,9 @@
 // The installer built with the program, run silently as an administrator's
-// deployment would: it installs into Program Files with a shortcut and an
-// uninstall entry that a scan never reports; the entry's own command removes
-// every installed file again and keeps the backups.
+// deployment would: it installs the program that fits the Windows it runs on
+// into Program Files with a shortcut and an uninstall entry that a scan never
+// reports; the entry's own command removes every installed file again and
+// keeps the backups. The x86 tree's installer carries both programs; the x64
+// tree's is the 64-bit installer of the 64-bit program.
 #include "ovraTestProgram.h"
 #include "ovraTestRegistry.h"
 #include "scan/ovraJobEnumerator.h"
@@ -19,7 +21,43 @@ using namespace ovratest;
 
 namespace {
 
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ovra Hivemend";
+
+bool WindowsIs64Bit()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+// On 64-bit Windows the installer puts the 64-bit program into the 64-bit
+// Program Files and registers it in the 64-bit registry, whatever this
+// test's own architecture.
+const char* InstalledName()
+{
+    return WindowsIs64Bit() ? "OvraHivemend64.exe" : "OvraHivemend.exe";
+}
+
+const REGSAM kView = KEY_WOW64_64KEY;
+
+std::string ProgramFiles()
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = WindowsIs64Bit() ? GetEnvironmentVariableA("ProgramW6432", path, sizeof(path)) : 0;
+    if (length > 0 && length < sizeof(path))
+        return path;
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+void DeleteEntry()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_ALL_ACCESS | kView, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeA(key, "Ovra Hivemend");
+    RegCloseKey(key);
+}
 
 std::string Special(int csidl)
 {
@@ -36,8 +74,13 @@ bool Exists(const std::string& path)
 std::string EntryText(const char* name)
 {
     char data[2048] = "";
-    DWORD size = sizeof(data);
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    DWORD size = sizeof(data) - 1, type = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
         return "<missing>";
     return data;
 }
@@ -45,7 +88,7 @@ std::string EntryText(const char* name)
 bool EntryExists()
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ | kView, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -82,22 +125,23 @@ class Installer : public testing::Test {
 protected:
     void SetUp() override
     {
-        folder = Special(CSIDL_PROGRAM_FILES) + "\\Ovra Hivemend";
+        folder = ProgramFiles() + "\\Ovra Hivemend";
         shortcut = Special(CSIDL_COMMON_PROGRAMS) + "\\Ovra Hivemend.lnk";
         remove_dir_tree(folder.c_str());
-        delete_tree(HKEY_LOCAL_MACHINE, kEntry);
+        DeleteEntry();
     }
     void TearDown() override
     {
         remove_dir_tree(folder.c_str());
-        delete_tree(HKEY_LOCAL_MACHINE, kEntry);
+        DeleteEntry();
         delete_file(shortcut.c_str());
     }
 
     void InstallSilently()
     {
         std::string setup = ProgramPath();
-        setup.replace(setup.rfind('\\') + 1, std::string::npos, "OvraHivemend-Setup.exe");
+        setup.replace(setup.rfind('\\') + 1, std::string::npos,
+                      sizeof(void*) == 8 ? "OvraHivemend-Setup64.exe" : "OvraHivemend-Setup.exe");
         ASSERT_TRUE(Exists(setup)) << setup;
         DWORD code = 1;
         ASSERT_TRUE(RunToEnd("\"" + setup + "\" /S", code));
@@ -166,14 +210,16 @@ TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
     DWORD code = 1;
 
     // Installed into Program Files, with a shortcut for all users.
-    for (const char* file : {"OvraHivemend.exe", "help.html", "uninstall.exe"})
+    for (const char* file : {InstalledName(), "help.html", "uninstall.exe"})
         EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+    // Only the program that fits.
+    EXPECT_FALSE(Exists(folder + (WindowsIs64Bit() ? "\\OvraHivemend.exe" : "\\OvraHivemend64.exe")));
     EXPECT_TRUE(Exists(shortcut)) << shortcut;
 
     // Registered under Add/Remove Programs.
     EXPECT_EQ(EntryText("DisplayName"), "Ovra Hivemend");
     EXPECT_EQ(EntryText("UninstallString"), "\"" + folder + "\\uninstall.exe\"");
-    EXPECT_EQ(EntryText("DisplayIcon"), folder + "\\OvraHivemend.exe,0");
+    EXPECT_EQ(EntryText("DisplayIcon"), folder + "\\" + InstalledName() + ",0");
     EXPECT_EQ(EntryText("Publisher"), "Ovra Hivemend");
     EXPECT_EQ(EntryText("DisplayVersion"), "1.0.0");
     EXPECT_EQ(EntryText("InstallLocation"), folder);
@@ -187,7 +233,7 @@ TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
     // The installed program starts and ends as it should.
     {
         StartedProgram program;
-        ASSERT_TRUE(program.Start(folder + "\\OvraHivemend.exe", folder.c_str()));
+        ASSERT_TRUE(program.Start(folder + "\\" + InstalledName(), folder.c_str()));
         ASSERT_TRUE(program.WaitMainWindow());
         PostMessageA(program.main, WM_CLOSE, 0, 0);
         ASSERT_TRUE(program.WaitExit(60000, code));
@@ -208,7 +254,7 @@ TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
         Sleep(100);
     ASSERT_FALSE(EntryExists()) << "the uninstaller did not finish";
 
-    for (const char* file : {"OvraHivemend.exe", "help.html", "uninstall.exe"})
+    for (const char* file : {InstalledName(), "help.html", "uninstall.exe"})
         EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_TRUE(Exists(backup));
@@ -243,6 +289,6 @@ TEST_F(Installer, UninstallRemovesTheBackupsOnlyWhenTheUserAgrees)
     EXPECT_EQ(code, 0u);
 
     EXPECT_FALSE(Exists(folder + "\\backups"));
-    EXPECT_FALSE(Exists(folder + "\\OvraHivemend.exe"));
+    EXPECT_FALSE(Exists(folder + "\\" + InstalledName()));
     EXPECT_FALSE(EntryExists());
 }

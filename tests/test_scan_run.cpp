@@ -211,7 +211,10 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
 
 TEST_F(ScanRun, AWorkerThatCannotStartEndsTheScanAsCancelled)
 {
-    ProgressPage::s_nThreadStackReserve = 0x7FF00000; // no 32-bit process can reserve this
+    // More than the address space of either build can hold: a 32-bit process
+    // has 2 GB in all, a 64-bit one far less than 2^62 bytes.
+    ProgressPage::s_nThreadStackReserve =
+        sizeof(SIZE_T) == 8 ? static_cast<SIZE_T>(1) << (sizeof(SIZE_T) * 8 - 2) : 0x7FF00000;
     page.OnEnter();
     page.OnRun();
     ProgressPage::s_nThreadStackReserve = 0;

@@ -100,7 +100,7 @@ TEST_F(FullVolume, BackupThatRunsOutOfRoomStopsTheRepairBeforeAnyDeletion)
     char kind[16] = "";
     ASSERT_GT(GetEnvironmentVariableA("OVRA_TINY_DRIVE", kind, sizeof(kind)), 0u)
         << "run through scripts/tiny-drive.sh";
-    const std::string program = "T:\\OvraHivemend.exe";
+    const std::string program = std::string("T:\\") + ProgramName();
     ASSERT_NE(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES);
 
     const std::set<std::string> before = ScanAll();

@@ -4,6 +4,11 @@
 
 namespace ovratest {
 
+const char* ProgramName()
+{
+    return sizeof(void*) == 8 ? "OvraHivemend64.exe" : "OvraHivemend.exe";
+}
+
 std::string ProgramPath()
 {
     char path[MAX_PATH];
@@ -13,7 +18,7 @@ std::string ProgramPath()
         if (slash)
             *slash = '\0';
     }
-    return std::string(path) + "\\OvraHivemend.exe";
+    return std::string(path) + "\\" + ProgramName();
 }
 
 StartedProgram::~StartedProgram()

@@ -1,13 +1,16 @@
 #pragma once
 
-// Starts the real OvraHivemend.exe (built one folder above the tests) in the
-// test prefix and finds its windows from outside, as another program would.
+// Starts the real program (built one folder above the tests) in the test
+// prefix and finds its windows from outside, as another program would.
 #include <windows.h>
 
 #include <string>
 
 namespace ovratest {
 
+// The program built from the same sources as this test:
+// "OvraHivemend.exe" for x86, "OvraHivemend64.exe" for x64.
+const char* ProgramName();
 std::string ProgramPath();
 
 class StartedProgram {
