@@ -4,6 +4,7 @@
 #include "ovraFuzzWindows.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraPathViews.h"
 
 #include <windows.h>
 
@@ -74,6 +75,22 @@ bool ovra::FileUtils::IsMissingError(unsigned long error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
            error == ERROR_BAD_PATHNAME;
+}
+
+// The stand-in is a system of one view: every path is asked as written.
+bool ovra::PathViews::Exists(const char* path, Lookup lookup)
+{
+    return path && lookup(path, false);
+}
+
+ovra::PathViews::NativeScope::NativeScope(bool) : m_pOldValue(nullptr), m_bDisabled(false), m_bActive(true)
+{
+}
+
+ovra::PathViews::NativeScope::~NativeScope()
+{
+    static_cast<void>(m_pOldValue);
+    static_cast<void>(m_bDisabled);
 }
 
 int FuzzOpenSearches()
