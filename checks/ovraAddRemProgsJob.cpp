@@ -2,6 +2,7 @@
 
 #include "checks/ovraFileUtils.h"
 #include "checks/ovraRegKey.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraSweepline.h"
 
@@ -34,34 +35,41 @@ void AddRemProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 // The cancel flag is read before every entry.
 void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Subkeys(HKEY_LOCAL_MACHINE, kUninstallPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
-        char data[kRegTextSize];
-        char expanded[kRegTextSize];
-        RegKey entry;
-        if (!entry.Open(uninstall, name, KEY_READ))
-            return;
-        // Text that does not fit, that the code page cannot hold exactly, or
-        // an expansion that would be cut, is not judged: it names another file.
-        const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
-        entry.Close();
-        if (!command || !IsSuspiciousUninstallString(command))
-            return;
-        // The shown text is cut to its buffer when name and command together
-        // do not fit; the record itself names the entry in full.
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kUninstallPath, name, kProblem, kUninstallPath,
-                        RegText::Display("%s = %s", name, command), kKindKey);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kUninstallPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Subkeys(HKEY_LOCAL_MACHINE, keyPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
+            char data[kRegTextSize];
+            char expanded[kRegTextSize];
+            RegKey entry;
+            if (!entry.Open(uninstall, name, KEY_READ))
+                return;
+            // Text that does not fit, that the code page cannot hold exactly,
+            // or an expansion that would be cut, is not judged: it names
+            // another file.
+            const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
+            entry.Close();
+            if (!command || !IsSuspiciousUninstallString(command))
+                return;
+            // The shown text is cut to its buffer when name and command together
+            // do not fit; the record itself names the entry in full.
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, name, kProblem, keyPath,
+                            RegText::Display("%s = %s", name, command), kKindKey);
+        });
+    }
 }
 
 // Once begun, this walk is short and always finishes.
 void AddRemProgsJob::ScanFolders(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, kFoldersPath, RegWalk::Data::kNone, [&](RegValue& value) {
-        if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kFoldersPath, value.name, kProblem, kFoldersPath,
-                        value.name, kKindValue);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kFoldersPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kNone, [&](RegValue& value) {
+            if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, kProblem, keyPath,
+                            value.name, kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

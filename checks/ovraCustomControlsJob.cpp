@@ -1,6 +1,7 @@
 #include "checks/ovraCustomControlsJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 namespace ovra {
@@ -20,19 +21,22 @@ CustomControlsJob::CustomControlsJob()
 // key. The walk reads the cancel flag before each class.
 void CustomControlsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Subkeys(HKEY_CLASSES_ROOT, kKeyPath, &status.bCancel, [&](HKEY, const char* name) {
-        char serverKeyPath[kRegTextSize];
-        if (!RegText::Compose(serverKeyPath, "CLSID\\%s\\InprocServer32", name))
-            return;
-        char data[kRegTextSize];
-        char expanded[kRegTextSize];
-        const char* path = RegText::DefaultValue(HKEY_CLASSES_ROOT, serverKeyPath, data, expanded);
-        if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, kKeyPath, name, "Custom control is invalid",
-                        RegText::Display("HKEY_CLASSES_ROOT\\%s", serverKeyPath),
-                        RegText::Display("(Default) = %s", path), kKindKey);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_CLASSES_ROOT, kKeyPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Subkeys(HKEY_CLASSES_ROOT, keyPath, &status.bCancel, [&](HKEY, const char* name) {
+            char serverKeyPath[kRegTextSize];
+            if (!RegText::Compose(serverKeyPath, "%s\\%s\\InprocServer32", keyPath, name))
+                return;
+            char data[kRegTextSize];
+            char expanded[kRegTextSize];
+            const char* path = RegText::DefaultValue(HKEY_CLASSES_ROOT, serverKeyPath, data, expanded);
+            if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, keyPath, name, "Custom control is invalid",
+                            RegText::Display("HKEY_CLASSES_ROOT\\%s", serverKeyPath),
+                            RegText::Display("(Default) = %s", path), kKindKey);
+        });
+    }
 }
 
 } // namespace ovra

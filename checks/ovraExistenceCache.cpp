@@ -12,9 +12,10 @@ thread_local ExistenceCache* t_pActive = nullptr;
 // them alike in either case. Other bytes stay as they are, trail bytes of
 // double-byte characters too, so two spellings that differ elsewhere are
 // merely looked up twice.
-std::string FoldedKey(const char* path)
+std::string FoldedKey(const char* path, bool native)
 {
-    std::string key(path);
+    // No path holds '*', so a native answer's key never meets another's.
+    std::string key = native ? std::string("*") + path : std::string(path);
     if (!key.empty())
         CodePage::LowerAscii(&key[0], key.size());
     return key;
@@ -31,9 +32,9 @@ ExistenceCache* ExistenceCache::Active()
     return t_pActive;
 }
 
-bool ExistenceCache::Find(const char* path, bool& exists)
+bool ExistenceCache::Find(const char* path, bool& exists, bool native)
 {
-    const auto it = m_answers.find(FoldedKey(path));
+    const auto it = m_answers.find(FoldedKey(path, native));
     if (it != m_answers.end() && (it->second.bExists || it->second.strSpelling == path)) {
         exists = it->second.bExists;
         ++m_nHits;
@@ -43,11 +44,11 @@ bool ExistenceCache::Find(const char* path, bool& exists)
     return false;
 }
 
-void ExistenceCache::Remember(const char* path, bool exists)
+void ExistenceCache::Remember(const char* path, bool exists, bool native)
 {
     // A found answer is never replaced by a missing one: the file existed
     // during this scan. A missing answer keeps its first spelling.
-    const auto inserted = m_answers.try_emplace(FoldedKey(path), Answer{exists, exists ? std::string() : path});
+    const auto inserted = m_answers.try_emplace(FoldedKey(path, native), Answer{exists, exists ? std::string() : path});
     if (!inserted.second && exists && !inserted.first->second.bExists)
         inserted.first->second = Answer{true, std::string()};
 }

@@ -27,9 +27,12 @@ public:
     // again. A file found under one spelling is found under every spelling
     // that differs only in the case of ASCII letters; a missing answer is
     // given again only for the very same spelling, so a case variant that
-    // names a live file is always looked up afresh.
-    bool Find(const char* path, bool& exists);
-    void Remember(const char* path, bool exists);
+    // names a live file is always looked up afresh. Answers given in the
+    // native view of a 32-bit program under WOW64 (native true) are kept
+    // apart from those of its own view, where the same spelling may name
+    // another file.
+    bool Find(const char* path, bool& exists, bool native = false);
+    void Remember(const char* path, bool exists, bool native = false);
 
     // Drive types by letter (a-z, either case); false when not asked yet.
     bool FindDriveType(char letter, unsigned& type) const;

@@ -1,6 +1,7 @@
 #include "checks/ovraFileUtils.h"
 
 #include "checks/ovraExistenceCache.h"
+#include "checks/ovraPathViews.h"
 
 #include <windows.h>
 
@@ -31,6 +32,25 @@ bool IsFixedDrive(const char* path)
     return type == DRIVE_FIXED;
 }
 
+// One spelling in one view. During a scan each is looked at once; the
+// scan's later entries that name it get the same answer.
+bool LookUpAttributes(const char* path, bool native)
+{
+    ExistenceCache* cache = ExistenceCache::Active();
+    bool exists = false;
+    if (cache && cache->Find(path, exists, native))
+        return exists;
+    {
+        PathViews::NativeScope view(native);
+        if (!view.Active())
+            return true; // the view cannot be looked at
+        exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !FileUtils::IsMissingError(GetLastError());
+    }
+    if (cache)
+        cache->Remember(path, exists, native);
+    return exists;
+}
+
 } // namespace
 
 bool FileUtils::IsMissingError(unsigned long error)
@@ -55,18 +75,8 @@ bool FileUtils::FileExits(const char* path)
 {
     if (!path)
         return false;
-    if (HasDriveLetter(path) && IsFixedDrive(path)) {
-        // During a scan a path is looked at once; the scan's later entries
-        // that name it get the same answer.
-        ExistenceCache* cache = ExistenceCache::Active();
-        bool exists = false;
-        if (cache && cache->Find(path, exists))
-            return exists;
-        exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !IsMissingError(GetLastError());
-        if (cache)
-            cache->Remember(path, exists);
-        return exists;
-    }
+    if (HasDriveLetter(path) && IsFixedDrive(path))
+        return PathViews::Exists(path, &LookUpAttributes);
     if (SearchPathA(nullptr, path, nullptr, 0, nullptr, nullptr) != 0)
         return true;
     return !IsMissingError(GetLastError());

@@ -12,6 +12,8 @@ public:
     // the system says it does not or cannot exist; any other failure (access
     // denied, sharing violation, device not ready) counts as existing, so a
     // live entry is never called dead because it could not be looked at.
+    // On 64-bit Windows a full path is looked for in each of its views
+    // (PathViews).
     static bool FileExits(const char* path);
 
     // The errors that mean "does not exist": file or path not found, bad name.

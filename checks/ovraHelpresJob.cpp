@@ -2,7 +2,10 @@
 
 #include "checks/ovraCodePage.h"
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
+
+#include <string>
 
 namespace ovra {
 
@@ -31,28 +34,31 @@ void HelpresJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 
 // Each value's name is a help file's name and its data the folder that holds
 // it. A folder and name too long to join are passed over, never judged cut.
-void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* keyPath)
+void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* area)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-        char expanded[kRegTextSize];
-        const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
-        if (!folder)
-            return;
-        // The last character, not the last byte: in a double-byte code page
-        // a trail byte can have the backslash's value.
-        const bool needsBackslash = *folder != '\0' && !CodePage::EndsWithBackslash(folder);
-        char folderText[kRegTextSize];
-        char filePath[kRegTextSize];
-        if (!RegText::Compose(folderText, needsBackslash ? "%s\\" : "%s", folder) ||
-            !RegText::Compose(filePath, "%s%s", folderText, value.name))
-            return;
-        if (!FileUtils::IsFullPath(filePath) || FileUtils::FileExits(filePath))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name,
-                        RegText::Display("Help file %s doesn't exist", value.name),
-                        RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
-                        RegText::Display("%s = %s", value.name, folderText), kKindValue);
-    });
+    for (const std::string& view : RegView::AreaPaths(HKEY_LOCAL_MACHINE, area)) {
+        const char* keyPath = view.c_str();
+        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            char expanded[kRegTextSize];
+            const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
+            if (!folder)
+                return;
+            // The last character, not the last byte: in a double-byte code
+            // page a trail byte can have the backslash's value.
+            const bool needsBackslash = *folder != '\0' && !CodePage::EndsWithBackslash(folder);
+            char folderText[kRegTextSize];
+            char filePath[kRegTextSize];
+            if (!RegText::Compose(folderText, needsBackslash ? "%s\\" : "%s", folder) ||
+                !RegText::Compose(filePath, "%s%s", folderText, value.name))
+                return;
+            if (!FileUtils::IsFullPath(filePath) || FileUtils::FileExits(filePath))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name,
+                            RegText::Display("Help file %s doesn't exist", value.name),
+                            RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
+                            RegText::Display("%s = %s", value.name, folderText), kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

@@ -1,6 +1,7 @@
 #include "checks/ovraRegText.h"
 
 #include "checks/ovraCodePage.h"
+#include "checks/ovraPathViews.h"
 #include "checks/ovraRegKey.h"
 #include "scan/ovraJobResult.h"
 
@@ -78,6 +79,7 @@ const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expa
         return nullptr;
     if (type == REG_SZ)
         return data;
+    PathViews::NoteExpansion(data);
     // Expanded in UTF-16: a variable may name a folder that the code page
     // cannot spell, and its look-alike would name another folder.
     std::wstring wide;

@@ -1,6 +1,7 @@
 #include "checks/ovraRegWalk.h"
 
 #include "checks/ovraCodePage.h"
+#include "checks/ovraPathViews.h"
 #include "checks/ovraRegKey.h"
 
 #include <utility>
@@ -47,6 +48,7 @@ void RegWalk::Values(HKEY root, const char* path, Data what, const std::function
             !RegText::FromWide(type, reinterpret_cast<const BYTE*>(wideData), dataLength, data, length))
             continue;
         RegValue value{name, type, data, length};
+        PathViews::Forget();
         visit(value);
     }
 }
@@ -70,6 +72,7 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
                 ERROR_SUCCESS ||
             !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
             continue;
+        PathViews::Forget();
         visit(key.Get(), name);
     }
 }

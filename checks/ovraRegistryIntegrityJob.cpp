@@ -1,6 +1,7 @@
 #include "checks/ovraRegistryIntegrityJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 namespace ovra {
@@ -20,15 +21,18 @@ RegistryIntegrityJob::RegistryIntegrityJob()
 // The walk ignores the cancel flag: the scan run checks it next.
 void RegistryIntegrityJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_CURRENT_USER, kKeyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-        char expanded[kRegTextSize];
-        const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
-        if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, kKeyPath, value.name, "Value is invalid.",
-                        RegText::Display("HKEY_CURRENT_USER\\%s", kKeyPath),
-                        RegText::Display("%s = %s", value.name, text), kKindValue);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_CURRENT_USER, kKeyPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Values(HKEY_CURRENT_USER, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            char expanded[kRegTextSize];
+            const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+            if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, "Value is invalid.",
+                            RegText::Display("HKEY_CURRENT_USER\\%s", keyPath),
+                            RegText::Display("%s = %s", value.name, text), kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

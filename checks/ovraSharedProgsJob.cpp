@@ -1,6 +1,7 @@
 #include "checks/ovraSharedProgsJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 namespace ovra {
@@ -20,12 +21,15 @@ SharedProgsJob::SharedProgsJob()
 // read. The walk ignores the cancel flag: the scan run checks it next.
 void SharedProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, kKeyPath, RegWalk::Data::kNone, [&](RegValue& value) {
-        if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kKeyPath, value.name, "Value is invalid",
-                        kKeyPath, value.name, kKindValue);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kNone, [&](RegValue& value) {
+            if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
+                            keyPath, value.name, kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

@@ -1,6 +1,7 @@
 #include "checks/ovraSoftwareLocationsJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 namespace ovra {
@@ -30,32 +31,38 @@ void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& resu
 // reported as the whole subkey.
 void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Subkeys(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, [&](HKEY parent, const char* name) {
-        char data[kRegTextSize];
-        char expanded[kRegTextSize];
-        const char* path = RegText::DefaultValue(parent, name, data, expanded);
-        if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kAppPathsKey, name, "Value is invalid",
-                        RegText::Display("HKEY_LOCAL_MACHINE\\%s\\%s", kAppPathsKey, name),
-                        RegText::Display("(Default) = %s", path), kKindKey);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kAppPathsKey)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Subkeys(HKEY_LOCAL_MACHINE, keyPath, nullptr, [&](HKEY parent, const char* name) {
+            char data[kRegTextSize];
+            char expanded[kRegTextSize];
+            const char* path = RegText::DefaultValue(parent, name, data, expanded);
+            if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, name, "Value is invalid",
+                            RegText::Display("HKEY_LOCAL_MACHINE\\%s\\%s", keyPath, name),
+                            RegText::Display("(Default) = %s", path), kKindKey);
+        });
+    }
 }
 
 // The value names are program paths; the data (the program's display name)
 // is only shown.
 void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_CURRENT_USER, kMuiCacheKey, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-        if (value.type != REG_SZ)
-            return;
-        const char* shown = RegText::StringData(REG_SZ, value.data, value.length, nullptr);
-        if (!shown || !FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, kMuiCacheKey, value.name, "Value is invalid",
-                        RegText::Display("HKEY_CURRENT_USER\\%s", kMuiCacheKey),
-                        RegText::Display("%s = %s", value.name, shown), kKindValue);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_CURRENT_USER, kMuiCacheKey)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Values(HKEY_CURRENT_USER, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            if (value.type != REG_SZ)
+                return;
+            const char* shown = RegText::StringData(REG_SZ, value.data, value.length, nullptr);
+            if (!shown || !FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, "Value is invalid",
+                            RegText::Display("HKEY_CURRENT_USER\\%s", keyPath),
+                            RegText::Display("%s = %s", value.name, shown), kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

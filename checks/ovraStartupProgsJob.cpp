@@ -1,6 +1,7 @@
 #include "checks/ovraStartupProgsJob.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 #include <cctype>
@@ -53,15 +54,18 @@ StartupProgsJob::StartupProgsJob()
 // scan run checks it next.
 void StartupProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, kKeyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-        char expanded[kRegTextSize];
-        const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
-        if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text) ||
-            ProgramBeforeArgumentsExists(text))
-            return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kKeyPath, value.name, "Value is invalid",
-                        kKeyPath, RegText::Display("%s = %s", value.name, text), kKindValue);
-    });
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath)) {
+        const char* keyPath = area.c_str();
+        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            char expanded[kRegTextSize];
+            const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+            if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text) ||
+                ProgramBeforeArgumentsExists(text))
+                return;
+            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
+                            keyPath, RegText::Display("%s = %s", value.name, text), kKindValue);
+        });
+    }
 }
 
 } // namespace ovra

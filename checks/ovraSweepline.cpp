@@ -3,6 +3,7 @@
 #include "checks/ovraCodePage.h"
 #include "checks/ovraFileHandle.h"
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraPathViews.h"
 
 #include <windows.h>
 
@@ -267,15 +268,41 @@ bool IsElsewhere(const char* name)
 // there; a name that cannot be looked at (access denied, device not ready,
 // too long) or that lies elsewhere counts as found, so a live entry is never
 // called dead.
+namespace {
+
+bool SearchInView(const char* name, bool native)
+{
+    PathViews::NativeScope view(native);
+    if (!view.Active())
+        return true;
+    if (SearchPathA(nullptr, name, ".exe", 0, nullptr, nullptr) != 0)
+        return true;
+    return !FileUtils::IsMissingError(GetLastError());
+}
+
+bool FindInView(const char* path, bool native)
+{
+    PathViews::NativeScope view(native);
+    if (!view.Active())
+        return true;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(path, &data));
+    if (find.IsOpen())
+        return true;
+    return !FileUtils::IsMissingError(GetLastError());
+}
+
+} // namespace
+
+// A command given as a full path, like every full path, is missing only when
+// missing in every view the entry may have been written for (PathViews).
 bool ExistsShortName(const char* name)
 {
     if (!name || *name == '\0')
         return false;
     if (IsElsewhere(name))
         return true;
-    if (SearchPathA(nullptr, name, ".exe", 0, nullptr, nullptr) != 0)
-        return true;
-    return !FileUtils::IsMissingError(GetLastError());
+    return PathViews::Exists(name, &SearchInView);
 }
 
 bool ExistsFullPath(const char* path)
@@ -284,11 +311,7 @@ bool ExistsFullPath(const char* path)
         return false;
     if (IsElsewhere(path))
         return true;
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(path, &data));
-    if (find.IsOpen())
-        return true;
-    return !FileUtils::IsMissingError(GetLastError());
+    return PathViews::Exists(path, &FindInView);
 }
 
 const char* SweeplineCommand()

@@ -2,6 +2,7 @@
 
 #include "checks/ovraCodePage.h"
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 #include <cstring>
@@ -57,7 +58,13 @@ WindowsFontsJob::WindowsFontsJob()
 // flag: the scan run checks it next.
 void WindowsFontsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, kKeyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath))
+        ScanKey(status, results, area.c_str());
+}
+
+void WindowsFontsJob::ScanKey(JobStatus& status, std::vector<JobResult>& results, const char* keyPath)
+{
+    RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
         char expanded[kRegTextSize];
         const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
         if (!text)
@@ -71,8 +78,8 @@ void WindowsFontsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
         }
         if (FileUtils::FileExits(path))
             return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, kKeyPath, value.name, "Font item is invalid",
-                        RegText::Display("HKEY_LOCAL_MACHINE\\%s", kKeyPath),
+        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Font item is invalid",
+                        RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
                         RegText::Display("%s = %s", value.name, text), kKindValue);
     });
 }

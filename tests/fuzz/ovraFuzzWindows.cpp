@@ -4,6 +4,7 @@
 #include "ovraFuzzWindows.h"
 
 #include "checks/ovraFileUtils.h"
+#include "checks/ovraPathViews.h"
 
 #include <windows.h>
 
@@ -106,6 +107,22 @@ bool ovra::FileUtils::IsFullPath(const char* path)
         std::abort();
     const char letter = static_cast<char>(path[0] | 0x20);
     return letter >= 'a' && letter <= 'm';
+}
+
+// The stand-in is a system of one view: every path is asked as written.
+bool ovra::PathViews::Exists(const char* path, Lookup lookup)
+{
+    return path && lookup(path, false);
+}
+
+ovra::PathViews::NativeScope::NativeScope(bool) : m_pOldValue(nullptr), m_bDisabled(false), m_bActive(true)
+{
+}
+
+ovra::PathViews::NativeScope::~NativeScope()
+{
+    static_cast<void>(m_pOldValue);
+    static_cast<void>(m_bDisabled);
 }
 
 int FuzzOpenSearches()

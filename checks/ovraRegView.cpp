@@ -1,0 +1,111 @@
+#include "checks/ovraRegView.h"
+
+#include "checks/ovraRegKey.h"
+
+#include <cwctype>
+
+namespace ovra {
+
+namespace {
+
+// The ntdll call and record that give a key's own name; not in the SDK
+// headers every compiler has, so declared here.
+typedef LONG(NTAPI* NtQueryKeyFn)(HANDLE key, int infoClass, PVOID info, ULONG length, PULONG resultLength);
+const int kKeyNameInformation = 3;
+struct KeyNameInformation {
+    ULONG NameLength; // bytes
+    WCHAR Name[1];
+};
+
+const char kTwinNode[] = "Wow6432Node\\";
+
+bool StartsWithFolded(const char* text, const char* start)
+{
+    for (; *start; ++text, ++start) {
+        const char a = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text - 'A' + 'a') : *text;
+        const char b = *start >= 'A' && *start <= 'Z' ? static_cast<char>(*start - 'A' + 'a') : *start;
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+bool EqualFolded(const std::wstring& a, const std::wstring& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::towlower(a[i]) != std::towlower(b[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool RegView::FullName(HKEY key, std::wstring& name)
+{
+    static const NtQueryKeyFn queryKey = [] {
+        const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        const FARPROC proc = ntdll ? GetProcAddress(ntdll, "NtQueryKey") : nullptr;
+        return reinterpret_cast<NtQueryKeyFn>(reinterpret_cast<void (*)()>(proc));
+    }();
+    if (!queryKey || !key)
+        return false;
+    ULONG buffer[1024]; // 4 KB, aligned for the record
+    ULONG length = 0;
+    if (queryKey(key, kKeyNameInformation, buffer, sizeof(buffer), &length) != 0)
+        return false;
+    const KeyNameInformation* info = reinterpret_cast<const KeyNameInformation*>(buffer);
+    if (info->NameLength > sizeof(buffer) - sizeof(ULONG))
+        return false;
+    name.assign(info->Name, info->NameLength / sizeof(WCHAR));
+    return !name.empty();
+}
+
+bool RegView::SameKey(HKEY first, HKEY second)
+{
+    std::wstring a;
+    std::wstring b;
+    return FullName(first, a) && FullName(second, b) && EqualFolded(a, b);
+}
+
+bool RegView::TwinCandidate(HKEY root, const char* path, std::string& twin)
+{
+    if (root == HKEY_CLASSES_ROOT) {
+        twin = std::string(kTwinNode) + path;
+        return true;
+    }
+    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER)
+        return false;
+    for (const char* parent : {"Software\\Classes\\", "Software\\"}) {
+        if (StartsWithFolded(path, parent)) {
+            const size_t length = std::char_traits<char>::length(parent);
+            twin = std::string(path, length) + kTwinNode + (path + length);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> RegView::AreaPaths(HKEY root, const char* path)
+{
+    std::vector<std::string> paths{path};
+    if (sizeof(void*) != 8)
+        return paths;
+    std::string candidate;
+    if (!TwinCandidate(root, path, candidate))
+        return paths;
+    RegKey twin;
+    if (!twin.Open(root, path, KEY_READ | KEY_WOW64_32KEY))
+        return paths; // no twin: nothing of 32-bit programs to scan
+    RegKey own;
+    if (own.Open(root, path, KEY_READ) && SameKey(own.Get(), twin.Get()))
+        return paths; // one key seen from both views: scanned once
+    RegKey named;
+    if (!named.Open(root, candidate.c_str(), KEY_READ) || !SameKey(named.Get(), twin.Get()))
+        return paths;
+    paths.push_back(candidate);
+    return paths;
+}
+
+} // namespace ovra

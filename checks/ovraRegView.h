@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// On 64-bit Windows the registry, like the file system, has a 32-bit and a
+// 64-bit view, and 32-bit programs register in the 32-bit twins of the
+// machine's keys (SOFTWARE\Wow6432Node\..., Wow6432Node\CLSID in the
+// classes). Some keys are one key seen from both views. A 64-bit program
+// that scans only its own view never sees the entries of 32-bit programs.
+class RegView {
+public:
+    // The key paths below root at which the area path is scanned: path
+    // itself, and, in a 64-bit program, the real path of its 32-bit twin when
+    // the twin is a key of its own. The registry is asked which keys are one
+    // key; nothing here lists them. A twin whose real path cannot be
+    // confirmed is left out, so every record names exactly the key it was
+    // found in, and backup, deletion and restore, which open plain paths,
+    // act on that key. A 32-bit program keeps to its own view.
+    static std::vector<std::string> AreaPaths(HKEY root, const char* path);
+
+    // True when the two open keys are one key of the registry: their full
+    // names, as the registry gives them, are equal.
+    static bool SameKey(HKEY first, HKEY second);
+
+    // The key's full name in the registry's own form
+    // (\REGISTRY\MACHINE\...). False when it cannot be read.
+    static bool FullName(HKEY key, std::wstring& name);
+
+    // Where the 32-bit twin of path lies by the registry's naming rule:
+    // Wow6432Node after "Software\Classes" or "Software" (any case), or first
+    // in the classes root. False for a path that has no twin.
+    static bool TwinCandidate(HKEY root, const char* path, std::string& twin);
+};
+
+} // namespace ovra
