@@ -5,8 +5,8 @@
 // keeps the backups. The x86 tree's installer carries both programs; the x64
 // tree's is the 64-bit installer of the 64-bit program.
 #include "ovraTestProgram.h"
+#include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"
-#include "scan/ovraJobEnumerator.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -108,17 +108,6 @@ bool RunToEnd(std::string command, DWORD& exitCode)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return ended;
-}
-
-// Every check of the catalogue, run the way a scan runs them.
-std::vector<ovra::JobResult> Scan()
-{
-    ovra::JobEnumerator catalogue;
-    ovra::JobStatus status;
-    std::vector<ovra::JobResult> records;
-    for (ovra::Job* job : catalogue.m_jobs)
-        job->OnRun(status, records);
-    return records;
 }
 
 class Installer : public testing::Test {
@@ -225,7 +214,7 @@ TEST_F(Installer, InstallsSilentlyAndUninstallsKeepingTheBackups)
     EXPECT_EQ(EntryText("InstallLocation"), folder);
 
     // A scan never reports the program's own entry or anything it installed.
-    for (const ovra::JobResult& r : Scan()) {
+    for (const ovra::JobResult& r : ScanAll()) {
         const std::string all = r.sKeyPath + "|" + r.sName + "|" + r.sValue;
         EXPECT_EQ(all.find("Ovra Hivemend"), std::string::npos) << all << " (" << r.sProblem << ")";
     }

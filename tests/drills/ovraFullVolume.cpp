@@ -2,8 +2,8 @@
 // the backup before a repair is written (scripts/tiny-drive.sh makes T:).
 // The repair must stop with the failure message and delete nothing.
 #include "ovraTestProgram.h"
+#include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"
-#include "scan/ovraJobEnumerator.h"
 
 #include <windows.h>
 
@@ -31,15 +31,10 @@ std::string Entry(int i)
 }
 
 // Every problem a whole scan finds, by where it is and what is wrong.
-std::set<std::string> ScanAll()
+std::set<std::string> Found()
 {
-    ovra::JobEnumerator catalogue;
-    ovra::JobStatus status;
-    std::vector<ovra::JobResult> records;
-    for (ovra::Job* job : catalogue.m_jobs)
-        job->OnRun(status, records);
     std::set<std::string> found;
-    for (const ovra::JobResult& r : records)
+    for (const ovra::JobResult& r : ScanAll())
         found.insert(std::to_string(r.hRoot) + "|" + r.sKeyPath + "|" + r.sName + "|" + r.sProblem);
     return found;
 }
@@ -103,7 +98,7 @@ TEST_F(FullVolume, BackupThatRunsOutOfRoomStopsTheRepairBeforeAnyDeletion)
     const std::string program = std::string("T:\\") + ProgramName();
     ASSERT_NE(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES);
 
-    const std::set<std::string> before = ScanAll();
+    const std::set<std::string> before = Found();
     for (int i = 0; i < kEntries; ++i) {
         const std::string where = std::to_string(0x80000002u) + "|" + kUninstall + "|" +
                                   Entry(i).substr(sizeof(kUninstall)) + "|";
@@ -158,7 +153,7 @@ TEST_F(FullVolume, BackupThatRunsOutOfRoomStopsTheRepairBeforeAnyDeletion)
 
     // Not one entry deleted: every problem is still there, and the seeded
     // entries hold every value as before.
-    EXPECT_EQ(ScanAll(), before);
+    EXPECT_EQ(Found(), before);
     for (int i = 0; i < kEntries; ++i)
         EXPECT_EQ(Values(Entry(i)), seeded[Entry(i)]) << Entry(i);
 }

@@ -1,6 +1,7 @@
 #include "ovraTestRecords.h"
 
 #include "ovraTestRegistry.h"
+#include "scan/ovraJobEnumerator.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,16 @@ ovra::JobResult ScanRecord(HKEY root, const std::string& keyPath, const std::str
     r.nKind = kind;
     r.bSelected = true;
     return r;
+}
+
+std::vector<ovra::JobResult> ScanAll()
+{
+    ovra::JobEnumerator catalogue;
+    ovra::JobStatus status;
+    std::vector<ovra::JobResult> records;
+    for (ovra::Job* job : catalogue.m_jobs)
+        job->OnRun(status, records);
+    return records;
 }
 
 std::vector<ovra::JobResult> RunJob(ovra::Job& job, bool cancelled)

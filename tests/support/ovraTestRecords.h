@@ -28,6 +28,10 @@ ovra::JobResult ScanRecord(HKEY root, const std::string& keyPath, const std::str
 // the appended records.
 std::vector<ovra::JobResult> RunJob(ovra::Job& job, bool cancelled = false);
 
+// Every check of the catalogue, run one after another as a whole scan runs
+// them, and everything they found.
+std::vector<ovra::JobResult> ScanAll();
+
 // Moves a key of the prefix out of the way and puts it back, exactly, on
 // destruction; a key left aside by a crashed run is put back first.
 class KeyAside {
