@@ -1,5 +1,5 @@
 // Entry point: one frame on the stack, its window, its message loop.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "app/ovraWizardFrame.h"
 
 #include <windows.h>

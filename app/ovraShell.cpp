@@ -1,6 +1,6 @@
 #include "app/ovraShell.h"
 
-#include "app/ovraSystemDll.h"
+#include "platform/ovraSystemDll.h"
 
 namespace ovra {
 

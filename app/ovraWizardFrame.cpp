@@ -3,10 +3,10 @@
 // message loop. What the buttons do is in ovraWizardFrameFlow.cpp.
 #include "app/ovraWizardFrame.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "app/ovraShell.h"
-#include "checks/ovraCodePage.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraAssert.h"
 #include "ui/ovraGdi.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "backup/ovraBackupManager.h"
 #include "backup/ovraExecutor.h"
 #include "scan/ovraJobEnumerator.h"
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 #include "ui/ovraBackupFilePage.h"
 #include "ui/ovraButton.h"
 #include "ui/ovraProgressPage.h"

@@ -4,7 +4,7 @@
 #include "app/ovraWizardFrame.h"
 #include "app/ovraShell.h"
 
-#include "checks/ovraFileHandle.h"
+#include "platform/ovraFileHandle.h"
 #include "ui/ovraCommandIds.h"
 
 #include <cstdio>
@@ -120,14 +120,15 @@ void WizardFrame::OnWelcomeNext()
 
 void WizardFrame::OnProgressTerminate()
 {
-    m_progressPage.m_status.bCancel = true;
+    m_progressPage.m_run.Cancel();
 }
 
 void WizardFrame::OnScanSuccess()
 {
     ShowWindow(m_progressPage.m_hWndPage, SW_HIDE);
     m_progressPage.OnExit();
-    m_results = m_progressPage.m_results;
+    // Handed over, not copied: a large scan is held once.
+    m_results = std::move(m_progressPage.m_run.m_results);
     ShowResultPage();
 }
 

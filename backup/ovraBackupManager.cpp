@@ -4,9 +4,9 @@
 #include "backup/ovraBackupManager.h"
 
 #include "backup/ovraBackupFile.h"
-#include "checks/ovraCodePage.h"
-#include "checks/ovraRegKey.h"
-#include "checks/ovraRegText.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraRegKey.h"
+#include "platform/ovraRegText.h"
 
 #include <cstring>
 #include <vector>

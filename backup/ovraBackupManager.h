@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "backup/ovraBackupManager.h"
 
 #include "backup/ovraBackupFile.h"
-#include "checks/ovraRegKey.h"
+#include "platform/ovraRegKey.h"
 
 #include <vector>
 

@@ -4,9 +4,9 @@
 #include "backup/ovraBackupManager.h"
 
 #include "backup/ovraBackupFile.h"
-#include "checks/ovraCodePage.h"
-#include "checks/ovraFileHandle.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraFileHandle.h"
+#include "platform/ovraAssert.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "backup/ovraContainerKeys.h"
 
-#include "checks/ovraCodePage.h"
+#include "platform/ovraCodePage.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "backup/ovraExecutor.h"
 
 #include "backup/ovraContainerKeys.h"
-#include "checks/ovraRegKey.h"
+#include "platform/ovraRegKey.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "backup/ovraBackupManager.h"
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // Each prints "FIGURE name value" lines (medians of N runs, in ms) and
 // "INFO" lines; bench/run.sh runs the modes and the platform's reg tool
 // side by side and writes the report.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "bench/ovraRegistryBench.h"
 #include "bench/ovraViewBench.h"
 

@@ -1,7 +1,7 @@
 #include "bench/ovraFloor.h"
 
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraRegKey.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraRegKey.h"
 #include "checks/ovraSweepline.h"
 
 #include <cstdio>

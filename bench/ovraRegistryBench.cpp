@@ -1,13 +1,13 @@
 #include "bench/ovraRegistryBench.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "backup/ovraBackupManager.h"
 #include "backup/ovraExecutor.h"
 #include "bench/ovraFloor.h"
 #include "bench/ovraStopwatch.h"
-#include "checks/ovraExistenceCache.h"
-#include "checks/ovraFileHandle.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraExistenceCache.h"
+#include "platform/ovraFileHandle.h"
+#include "platform/ovraAssert.h"
 #include "ui/ovraCommandIds.h"
 
 #include <cstdio>
@@ -139,7 +139,7 @@ int RegistryBench::RunScan(int runs)
     PrintRuns("floor_ms", floorMs);
     PrintRuns("scan_ms", scanMs);
     std::printf("INFO records %u\nINFO floor_missing %d\nINFO floor_file_questions %ld\n",
-                static_cast<unsigned>(m_page.m_results.size()), floorMissing, floor.Questions());
+                static_cast<unsigned>(m_page.m_run.m_results.size()), floorMissing, floor.Questions());
     ReportCache();
 
     // Single runs of the slow variants: the floor asking each path's drive
@@ -166,14 +166,14 @@ int RegistryBench::RunScan(int runs)
 int RegistryBench::RunScanOnce()
 {
     const double ms = Scan();
-    std::printf("FIGURE scan_once_ms %.2f\nINFO records %u\n", ms, static_cast<unsigned>(m_page.m_results.size()));
+    std::printf("FIGURE scan_once_ms %.2f\nINFO records %u\n", ms, static_cast<unsigned>(m_page.m_run.m_results.size()));
     return 0;
 }
 
 int RegistryBench::RunBackup(int runs)
 {
     Scan();
-    std::vector<JobResult>& records = m_page.m_results;
+    std::vector<JobResult>& records = m_page.m_run.m_results;
     std::set<std::pair<uint32_t, std::string>> keys;
     for (const JobResult& r : records)
         keys.insert({r.hRoot, r.sKeyPath});

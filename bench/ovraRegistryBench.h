@@ -1,7 +1,7 @@
 #pragma once
 
 #include "scan/ovraJobEnumerator.h"
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 #include "ui/ovraProgressPage.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "bench/ovraSeeder.h"
 
-#include "checks/ovraFileHandle.h"
-#include "checks/ovraRegKey.h"
+#include "platform/ovraFileHandle.h"
+#include "platform/ovraRegKey.h"
 
 #include <cstdarg>
 #include <cstdio>

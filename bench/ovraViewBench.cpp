@@ -1,8 +1,8 @@
 #include "bench/ovraViewBench.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "bench/ovraStopwatch.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraAssert.h"
 
 #include <psapi.h>
 
@@ -241,13 +241,13 @@ int ViewBench::RunViews(int runs)
 }
 
 // What the program holds after a scan that found count records: the
-// progress page's vector, the frame's copy of it, the section lists' and
+// records, handed from the scan run to the frame, the section lists' and
 // the cards' pointers, and one painted page.
 int ViewBench::RunMemory(int count)
 {
     PrintMemory("start");
     std::vector<JobResult> scanned = MakeRecords(count);
-    std::vector<JobResult> frame = scanned;
+    std::vector<JobResult> frame = std::move(scanned);
     m_groupView.LoadGroups(&frame);
     Paint();
     PrintMemory("holding");

@@ -162,7 +162,7 @@ w("  one file-system question per judged entry (drive type, then attributes; the
 w("  go through the same parse and searches as the check), building no record. It asks each drive")
 w("  letter's type once per run, the tighter of two possible floors.")
 w("- The scan goes below the floor because, within one scan, it asks the file system once per path")
-w("  and per drive (`checks/ovraExistenceCache.cpp`, opened by the scan run on its thread):")
+w("  and per drive (`platform/ovraExistenceCache.cpp`, opened by the scan run on its thread):")
 w("  the floor asked %s file questions, the scan %s and reused %s answers. Nothing is kept" % (
     info.get("floor_file_questions", "?"), info.get("scan_file_questions", "?"), info.get("scan_answers_reused", "?")))
 w("  between scans, no folder is listed, a file found under one spelling is found under any case of")

@@ -1,8 +1,8 @@
 #include "checks/ovraAddRemProgsJob.h"
 
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraRegKey.h"
-#include "checks/ovraRegView.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraRegKey.h"
+#include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraSweepline.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/ovraJob.h"
+#include "records/ovraJob.h"
 
 namespace ovra {
 

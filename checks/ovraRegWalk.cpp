@@ -1,8 +1,8 @@
 #include "checks/ovraRegWalk.h"
 
-#include "checks/ovraCodePage.h"
-#include "checks/ovraPathViews.h"
-#include "checks/ovraRegKey.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraPathViews.h"
+#include "platform/ovraRegKey.h"
 
 #include <utility>
 
@@ -83,7 +83,7 @@ void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& 
 {
     // A record is shown only when the backup can save what it names and put
     // it back the same: no name or string data the code page cannot hold.
-    if (!RegText::RecordFitsCodePage(root, keyPath, name, kind))
+    if (!RegText::EntryFitsCodePage(root, keyPath, name, kind == kKindKey))
         return;
     JobResult record;
     record.hRoot = RootValue(root);

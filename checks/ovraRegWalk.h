@@ -1,7 +1,7 @@
 #pragma once
 
-#include "checks/ovraRegText.h"
-#include "scan/ovraJob.h"
+#include "platform/ovraRegText.h"
+#include "records/ovraJob.h"
 
 #include <windows.h>
 
@@ -39,7 +39,7 @@ public:
                         const std::function<void(HKEY parent, const char* name)>& visit);
 
     // Appends one ticked record of job and counts it, unless what it names
-    // holds text the code page cannot hold exactly (RegText::RecordFitsCodePage).
+    // holds text the code page cannot hold exactly (RegText::EntryFitsCodePage).
     static void Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                        const char* keyPath, const char* name, std::string problem, std::string section,
                        std::string value, int32_t kind);

@@ -1,7 +1,7 @@
 #include "checks/ovraRegistryIntegrityJob.h"
 
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraRegView.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 namespace ovra {

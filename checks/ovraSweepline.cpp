@@ -1,9 +1,9 @@
 #include "checks/ovraSweepline.h"
 
-#include "checks/ovraCodePage.h"
-#include "checks/ovraFileHandle.h"
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraPathViews.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraFileHandle.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraPathViews.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "checks/ovraWindowsFontsJob.h"
 
-#include "checks/ovraCodePage.h"
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraRegView.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 
 #include <cstring>

@@ -8,8 +8,8 @@
 #include "checks/ovraSoftwareLocationsJob.h"
 #include "checks/ovraStartupProgsJob.h"
 #include "checks/ovraWindowsFontsJob.h"
-#include "scan/ovraAssert.h"
-#include "scan/ovraEmptyJob.h"
+#include "platform/ovraAssert.h"
+#include "records/ovraEmptyJob.h"
 
 namespace ovra {
 

@@ -11,7 +11,7 @@ mkdir -p "$out/corpus"
 
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -Wall -Wextra -Wpedantic -Werror -I tests/fuzz -I . \
-  checks/ovraSweepline.cpp checks/ovraCodePage.cpp \
+  checks/ovraSweepline.cpp platform/ovraCodePage.cpp \
   tests/fuzz/ovraFuzzWindows.cpp tests/fuzz/fuzz_sweepline.cpp \
   -o "$out/fuzz_sweepline"
 

@@ -1,7 +1,7 @@
 // The owner-drawn controls as a screen reader meets them: through
 // AccessibleObjectFromWindow, their names, roles and states; and the
 // manifest that lets Windows draw the program's text sharp when it scales it.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "ovraTestProgram.h"
 #include "ovraTestWindow.h"
 #include "scan/ovraJobEnumerator.h"

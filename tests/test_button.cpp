@@ -1,7 +1,7 @@
 // The footer button under real mouse messages: what it sends, how it looks
 // (its face compared with the bitmap resources pixel for pixel) and the
 // capture it holds.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "ovraTestCapture.h"
 #include "ovraTestWindow.h"
 #include "ui/ovraButton.h"

@@ -1,5 +1,5 @@
 // The job catalogue: the nine jobs, their ids and the one-catalogue rule.
-#include "scan/ovraEmptyJob.h"
+#include "records/ovraEmptyJob.h"
 #include "scan/ovraJobEnumerator.h"
 
 #include <gtest/gtest.h>

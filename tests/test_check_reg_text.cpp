@@ -1,5 +1,5 @@
 // Registry data as text, at the edges of the checks' 2048-byte buffers.
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The key holds the prefix's own folders, which all exist; the tests only
 // add and remove values of their own, named "ovra ...". Their records are
 // compared; the key itself is never removed.
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 #include "checks/ovraRegistryIntegrityJob.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"

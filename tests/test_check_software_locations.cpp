@@ -1,6 +1,6 @@
 // The software locations check: application paths (the prefix has one of
 // its own, which exists) and the user's MUI cache (absent in a fresh prefix).
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 #include "checks/ovraSoftwareLocationsJob.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"

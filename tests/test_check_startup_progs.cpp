@@ -1,6 +1,6 @@
 // The startup programs check against the prefix's real registry and drives,
 // including programs started with arguments.
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 #include "checks/ovraStartupProgsJob.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"

@@ -1,6 +1,6 @@
 // The font list check against the prefix's real font list, whose own entries
 // stay in place: only records of values named "ovra ..." are compared.
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 #include "checks/ovraWindowsFontsJob.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"

@@ -169,7 +169,7 @@ TEST_F(Drill, TwoHundredScansCancelledAtRandomMoments)
                 ++cancelled;
                 continue;
             }
-            const bool flagged = d.ReadOnUi<bool>([&] { return frame.m_progressPage.m_status.bCancel.load(); });
+            const bool flagged = d.ReadOnUi<bool>([&] { return frame.m_progressPage.m_run.m_status.bCancel.load(); });
             ASSERT_TRUE(fence.Pass()) << "round " << round;
             if (flagged) {
                 EXPECT_TRUE(d.NoMessageBox()) << "round " << round;

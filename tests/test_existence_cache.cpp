@@ -1,8 +1,8 @@
 // Answers about files reused within one scan, and only there: inside a scope
 // the file system is asked once per path; outside every scope, and in every
 // new scan, it is asked again.
-#include "checks/ovraExistenceCache.h"
-#include "checks/ovraFileUtils.h"
+#include "platform/ovraExistenceCache.h"
+#include "platform/ovraFileUtils.h"
 #include "ovraTestRegistry.h"
 #include "ovraTestWindow.h"
 #include "scan/ovraJobEnumerator.h"
@@ -158,7 +158,7 @@ protected:
         page.OnExit();
         EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
         std::string found;
-        for (const ovra::JobResult& r : page.m_results)
+        for (const ovra::JobResult& r : page.m_run.m_results)
             if (r.sName == kFile || r.sName == kClassA || r.sName == kClassB)
                 found += r.sName + ";";
         return found;

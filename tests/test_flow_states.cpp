@@ -122,7 +122,7 @@ TEST_F(FlowStates, DuringAScanOnlyCancelWorksAndAsksNothing)
         d.Click(frame.m_btnBack.m_hWndButton);
         d.Click(frame.m_btnNext.m_hWndButton);
         d.Click(frame.m_btnCancel.m_hWndButton);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_progressPage.m_status.bCancel.load(); }));
+        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_progressPage.m_run.m_status.bCancel.load(); }));
         EXPECT_TRUE(d.NoMessageBox());
         EXPECT_EQ(State(d).title, "Working");
         Job(5)->Release();
@@ -138,7 +138,7 @@ TEST_F(FlowStates, EscDuringAScanCancelsItAsTheButtonDoes)
         Choose(d, frame.m_welcomePage.m_hWndScan);
         ASSERT_TRUE(WaitForTitle(d, "Working"));
         d.Key(VK_ESCAPE, frame.m_hWndWizard);
-        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_progressPage.m_status.bCancel.load(); }));
+        ASSERT_TRUE(d.WaitUntil([&] { return frame.m_progressPage.m_run.m_status.bCancel.load(); }));
         EXPECT_TRUE(d.NoMessageBox());
         Job(5)->Release();
         ASSERT_TRUE(d.WaitUntil([&] { return ReadFrame(frame) == kWelcomeState; }));

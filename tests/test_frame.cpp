@@ -1,6 +1,6 @@
 // The main window as the user first sees it: its size, the header with the
 // title and the help area, the footer, the buttons and the welcome page.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "app/ovraWizardFrame.h"
 #include "ovraTestCapture.h"
 #include "ovraTestWindow.h"

@@ -147,8 +147,8 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return !window.commands.empty(); }));
         page.OnExit();
         EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-        EXPECT_EQ(page.m_nJobsDone, 9);
-        return page.m_results;
+        EXPECT_EQ(page.m_run.m_nJobsDone, 9);
+        return page.m_run.m_results;
     }
 
     ovra::JobEnumerator catalogue;
@@ -181,7 +181,7 @@ TEST_F(FullScan, EverySeededProblemIsFoundOnceInCatalogueOrderAndNothingElse)
     for (const auto& record : found)
         ++perJob.at(static_cast<size_t>(record.nJobId));
     for (size_t i = 0; i < 9; ++i)
-        EXPECT_EQ(page.m_steps[i].nFound, perJob[i]) << page.m_steps[i].pJob->m_strName;
+        EXPECT_EQ(page.m_run.m_steps[i].nFound, perJob[i]) << page.m_run.m_steps[i].pJob->m_strName;
     EXPECT_TRUE(std::is_sorted(found.begin(), found.end(),
                                [](const ovra::JobResult& a, const ovra::JobResult& b) { return a.nJobId < b.nJobId; }));
 }

@@ -1,6 +1,6 @@
 // Path tests against the prefix's real drives: C: is fixed, R: removable,
 // S: a CD-ROM, N: a network drive (set up by the test bed).
-#include "checks/ovraFileUtils.h"
+#include "platform/ovraFileUtils.h"
 #include "ovraTestRegistry.h"
 
 #include <gtest/gtest.h>

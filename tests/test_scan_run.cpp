@@ -105,41 +105,41 @@ protected:
 TEST_F(ScanRun, FinishedScanCountsEveryRecord)
 {
     page.OnEnter();
-    ASSERT_EQ(page.m_steps.size(), 9u);
-    EXPECT_EQ(page.m_steps[0].pJob->m_strName, "My Computer");
+    ASSERT_EQ(page.m_run.m_steps.size(), 9u);
+    EXPECT_EQ(page.m_run.m_steps[0].pJob->m_strName, "My Computer");
     page.OnRun();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
 
     ASSERT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-    EXPECT_EQ(page.m_nJobsDone, 9);
+    EXPECT_EQ(page.m_run.m_nJobsDone, 9);
     int sum = 0;
-    for (size_t i = 0; i < page.m_steps.size(); ++i) {
-        EXPECT_EQ(page.m_steps[i].nState, 2);
-        EXPECT_EQ(page.m_steps[i].nFound, static_cast<int>(i)); // My Computer finds 0
-        sum += page.m_steps[i].nFound;
+    for (size_t i = 0; i < page.m_run.m_steps.size(); ++i) {
+        EXPECT_EQ(page.m_run.m_steps[i].nState, 2);
+        EXPECT_EQ(page.m_run.m_steps[i].nFound, static_cast<int>(i)); // My Computer finds 0
+        sum += page.m_run.m_steps[i].nFound;
     }
-    EXPECT_EQ(sum, static_cast<int>(page.m_results.size()));
+    EXPECT_EQ(sum, static_cast<int>(page.m_run.m_results.size()));
     EXPECT_EQ(sum, 36);
     // In catalogue order, job by job.
-    EXPECT_EQ(page.m_results.front().nJobId, 1);
-    EXPECT_EQ(page.m_results.back().nJobId, 8);
+    EXPECT_EQ(page.m_run.m_results.front().nJobId, 1);
+    EXPECT_EQ(page.m_run.m_results.back().nJobId, 8);
 }
 
 TEST_F(ScanRun, CancelBeforeTheFirstJobRunsNoJob)
 {
     page.OnEnter();
-    page.m_status.bCancel = true; // the user pressed Cancel before the worker began
+    page.m_run.m_status.bCancel = true; // the user pressed Cancel before the worker began
     page.OnRun();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
-    EXPECT_EQ(page.m_nJobsDone, 0);
-    for (const auto& step : page.m_steps)
+    EXPECT_EQ(page.m_run.m_nJobsDone, 0);
+    for (const auto& step : page.m_run.m_steps)
         EXPECT_EQ(step.nState, 0);
     for (int i = 1; i < 9; ++i)
         EXPECT_EQ(Gate(i)->runs, 0);
-    EXPECT_TRUE(page.m_results.empty());
+    EXPECT_TRUE(page.m_run.m_results.empty());
 }
 
 TEST_F(ScanRun, CancelDuringTheLastJobStillEndsCancelled)
@@ -148,14 +148,14 @@ TEST_F(ScanRun, CancelDuringTheLastJobStillEndsCancelled)
     page.OnEnter();
     page.OnRun();
     ASSERT_TRUE(Gate(8)->WaitStarted());
-    page.m_status.bCancel = true;
+    page.m_run.m_status.bCancel = true;
     Gate(8)->Release();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
-    EXPECT_EQ(page.m_nJobsDone, 9);
-    EXPECT_EQ(page.m_steps[8].nState, 2);
-    EXPECT_EQ(page.m_steps[8].nFound, 8); // the running job finishes with what it found
+    EXPECT_EQ(page.m_run.m_nJobsDone, 9);
+    EXPECT_EQ(page.m_run.m_steps[8].nState, 2);
+    EXPECT_EQ(page.m_run.m_steps[8].nFound, 8); // the running job finishes with what it found
 }
 
 TEST_F(ScanRun, CancelMidwayLeavesLaterRowsWaiting)
@@ -169,14 +169,14 @@ TEST_F(ScanRun, CancelMidwayLeavesLaterRowsWaiting)
     EXPECT_EQ(during.nJobsDone, 4);
     EXPECT_EQ(during.steps[4].nState, 1);
     EXPECT_EQ(during.steps[5].nState, 0);
-    page.m_status.bCancel = true;
+    page.m_run.m_status.bCancel = true;
     Gate(4)->Release();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
-    EXPECT_EQ(page.m_nJobsDone, 5);
+    EXPECT_EQ(page.m_run.m_nJobsDone, 5);
     for (int i = 5; i < 9; ++i) {
-        EXPECT_EQ(page.m_steps[i].nState, 0) << i;
+        EXPECT_EQ(page.m_run.m_steps[i].nState, 0) << i;
         EXPECT_EQ(Gate(i)->runs, 0) << i;
     }
 }
@@ -187,17 +187,17 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
     page.OnRun();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
-    ASSERT_EQ(page.m_results.size(), 36u);
+    ASSERT_EQ(page.m_run.m_results.size(), 36u);
 
-    page.m_status.nCount = 77;
+    page.m_run.m_status.nCount = 77;
     page.OnEnter();
-    EXPECT_TRUE(page.m_results.empty());
-    EXPECT_EQ(page.m_nJobsDone, 0);
-    EXPECT_EQ(page.m_status.nCount, 0);
-    EXPECT_FALSE(page.m_status.bCancel);
+    EXPECT_TRUE(page.m_run.m_results.empty());
+    EXPECT_EQ(page.m_run.m_nJobsDone, 0);
+    EXPECT_EQ(page.m_run.m_status.nCount, 0);
+    EXPECT_FALSE(page.m_run.m_status.bCancel);
     EXPECT_EQ(page.TakeSnapshot().strCurrentJob, "");
-    ASSERT_EQ(page.m_steps.size(), 9u);
-    for (const auto& step : page.m_steps) {
+    ASSERT_EQ(page.m_run.m_steps.size(), 9u);
+    for (const auto& step : page.m_run.m_steps) {
         EXPECT_EQ(step.nState, 0);
         EXPECT_EQ(step.nFound, 0);
     }
@@ -206,22 +206,22 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-    EXPECT_EQ(page.m_results.size(), 36u);
+    EXPECT_EQ(page.m_run.m_results.size(), 36u);
 }
 
 TEST_F(ScanRun, AWorkerThatCannotStartEndsTheScanAsCancelled)
 {
     // More than the address space of either build can hold: a 32-bit process
     // has 2 GB in all, a 64-bit one far less than 2^62 bytes.
-    ProgressPage::s_nThreadStackReserve =
+    ovra::ScanRun::s_nThreadStackReserve =
         sizeof(SIZE_T) == 8 ? static_cast<SIZE_T>(1) << (sizeof(SIZE_T) * 8 - 2) : 0x7FF00000;
     page.OnEnter();
     page.OnRun();
-    ProgressPage::s_nThreadStackReserve = 0;
+    ovra::ScanRun::s_nThreadStackReserve = 0;
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
-    EXPECT_EQ(page.m_nJobsDone, 0);
+    EXPECT_EQ(page.m_run.m_nJobsDone, 0);
     EXPECT_FALSE(page.IsScanRunning());
 }
 
@@ -246,7 +246,7 @@ TEST_F(ScanRun, CancelsAtRandomMomentsAlwaysEndCleanly)
         const DWORD delay = random() % 26;
         if (delay)
             Sleep(delay - 1);
-        page.m_status.bCancel = true;
+        page.m_run.m_status.bCancel = true;
         ASSERT_TRUE(WaitForNotice()) << "round " << round;
         page.OnExit();
         ASSERT_EQ(window.commands.size(), 1u);
@@ -254,7 +254,7 @@ TEST_F(ScanRun, CancelsAtRandomMomentsAlwaysEndCleanly)
         int sum = 0;
         for (const auto& step : s.steps)
             sum += step.nFound;
-        ASSERT_EQ(sum, static_cast<int>(page.m_results.size())) << "round " << round;
+        ASSERT_EQ(sum, static_cast<int>(page.m_run.m_results.size())) << "round " << round;
         if (window.commands[0] == ovra::IDC_SCAN_DONE) {
             ++finished;
             ASSERT_EQ(s.nJobsDone, 9);
@@ -297,4 +297,25 @@ TEST_F(ScanRun, TeardownDuringAScanWaitsForTheWorker)
         for (int i = 1; i < 9; ++i)
             Gate(i)->runs = 0;
     }
+}
+
+TEST_F(ScanRun, ARunDestroyedMidScanJoinsItsWorker)
+{
+    // The run alone, without a page: its destructor stops the worker, which
+    // must not go on to the next job, and no thread handle stays open.
+    const uintptr_t slotBefore = FreshHandleSlot();
+    for (int round = 0; round < 10; ++round) {
+        auto* run = new ovra::ScanRun;
+        Gate(2)->Hold();
+        run->Prepare(catalogue.m_jobs);
+        ASSERT_TRUE(run->Start(window.Get(), ovra::IDC_SCAN_DONE, ovra::IDC_SCAN_CANCELLED));
+        ASSERT_TRUE(Gate(2)->WaitStarted());
+        HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, Gate(2), 0, nullptr);
+        delete run;
+        WaitForSingleObject(releaser, INFINITE);
+        CloseHandle(releaser);
+        EXPECT_EQ(Gate(3)->runs, 0) << "the worker went on after the run was gone";
+    }
+    EXPECT_EQ(window.commands, std::vector<unsigned int>(10, ovra::IDC_SCAN_CANCELLED));
+    EXPECT_LE(FreshHandleSlot(), slotBefore + 8 * sizeof(HANDLE));
 }

@@ -3,7 +3,7 @@
 // come back in exactly their own key; entries whose files lie in the other
 // view's folders are live. Seeded in the prefix's real registry and folders.
 #include "backup/ovraExecutor.h"
-#include "checks/ovraExistenceCache.h"
+#include "platform/ovraExistenceCache.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraSweepline.h"
 #include "ovraBackupTestFiles.h"

@@ -4,7 +4,7 @@
 // loads them and the program imports nothing beyond its start-up DLLs.
 #include "ui/ovraAccessible.h"
 
-#include "app/ovraSystemDll.h"
+#include "platform/ovraSystemDll.h"
 
 #include <vector>
 

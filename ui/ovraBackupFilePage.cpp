@@ -1,10 +1,10 @@
 // The restore path's file list: one row per backup file, newest first.
 #include "ui/ovraBackupFilePage.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "backup/ovraBackupManager.h"
-#include "checks/ovraFileHandle.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraFileHandle.h"
+#include "platform/ovraAssert.h"
 
 #include <cstdio>
 #include <cstring>

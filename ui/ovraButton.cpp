@@ -2,8 +2,8 @@
 // sends its current command id to its parent when released over itself.
 #include "ui/ovraButton.h"
 
-#include "app/ovraInstance.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraInstance.h"
+#include "platform/ovraAssert.h"
 #include "ui/ovraAccessible.h"
 #include "ui/ovraGdi.h"
 

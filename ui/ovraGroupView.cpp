@@ -2,8 +2,8 @@
 // filling the result view. Painting lives in ovraGroupViewPaint.cpp.
 #include "ui/ovraGroupView.h"
 
-#include "app/ovraInstance.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraInstance.h"
+#include "platform/ovraAssert.h"
 #include "scan/ovraJobEnumerator.h"
 
 #include <cstdio>

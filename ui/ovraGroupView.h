@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 #include "ui/ovraAccessible.h"
 #include "ui/ovraResultView.h"
 

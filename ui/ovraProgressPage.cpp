@@ -2,7 +2,9 @@
 // state images, the status line and the progress bar, refreshed by a timer.
 #include "ui/ovraProgressPage.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
+#include "scan/ovraJobEnumerator.h"
+#include "ui/ovraCommandIds.h"
 #include "ui/ovraGdi.h"
 
 #include <commctrl.h>
@@ -36,14 +38,23 @@ void SetItemImage(HWND list, int item, int image)
 } // namespace
 
 ProgressPage::ProgressPage()
-    : m_hWndProgress(nullptr), m_nJobsDone(0), m_hFont(nullptr), m_hWndHeading(nullptr), m_hWndStatus(nullptr),
-      m_hWndList(nullptr), m_hThread(nullptr), m_hWndNotify(nullptr)
+    : m_hWndProgress(nullptr), m_hFont(nullptr), m_hWndHeading(nullptr), m_hWndStatus(nullptr), m_hWndList(nullptr)
 {
 }
 
-ProgressPage::~ProgressPage()
+void ProgressPage::OnEnter()
 {
-    StopScan();
+    m_run.Prepare(JobEnumerator::mSingleton->m_jobs);
+    if (m_hWndPage)
+        OnEnterList();
+}
+
+bool ProgressPage::OnRun()
+{
+    if (m_hWndPage)
+        SetTimer(m_hWndPage, IDT_SCAN_STATS, kRefreshPeriod, nullptr);
+    m_run.Start(m_hWndPage ? GetParent(m_hWndPage) : nullptr, IDC_SCAN_DONE, IDC_SCAN_CANCELLED);
+    return true;
 }
 
 bool ProgressPage::OnMessage(UINT msg, WPARAM, LPARAM)
@@ -123,7 +134,8 @@ void ProgressPage::OnDestroy()
 
 void ProgressPage::OnEnterList()
 {
-    const int rows = static_cast<int>(m_steps.size());
+    const std::vector<ScanRun::Step>& steps = m_run.m_steps;
+    const int rows = static_cast<int>(steps.size());
     SendMessageA(m_hWndProgress, PBM_SETRANGE, 0, MAKELPARAM(0, rows));
     SendMessageA(m_hWndProgress, PBM_SETPOS, 0, 0);
     SendMessageA(m_hWndProgress, PBM_SETSTEP, 1, 0);
@@ -133,8 +145,8 @@ void ProgressPage::OnEnterList()
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = i;
-        item.pszText = const_cast<char*>(m_steps[i].pJob->m_strName.c_str());
-        item.iImage = m_steps[i].nState;
+        item.pszText = const_cast<char*>(steps[i].pJob->m_strName.c_str());
+        item.iImage = steps[i].nState;
         SendMessageA(m_hWndList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         SetCellText(m_hWndList, i, 1, "0");
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/ovraJobResult.h"
+#include "records/ovraJobResult.h"
 #include "ui/ovraGroupView.h"
 #include "ui/ovraResultView.h"
 #include "ui/ovraWizardPage.h"

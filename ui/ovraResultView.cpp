@@ -2,8 +2,8 @@
 // Painting lives in ovraResultViewPaint.cpp.
 #include "ui/ovraResultView.h"
 
-#include "app/ovraInstance.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraInstance.h"
+#include "platform/ovraAssert.h"
 #include "ui/ovraGdi.h"
 
 namespace ovra {

@@ -2,7 +2,7 @@
 // on the light-blue panel the three choices that decide what Next does.
 #include "ui/ovraWelcomePage.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 #include "ui/ovraGdi.h"
 
 namespace ovra {

@@ -1,7 +1,7 @@
 #include "ui/ovraWizardPage.h"
 
-#include "app/ovraInstance.h"
-#include "scan/ovraAssert.h"
+#include "platform/ovraInstance.h"
+#include "platform/ovraAssert.h"
 
 namespace ovra {
 

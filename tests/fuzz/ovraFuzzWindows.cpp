@@ -3,8 +3,8 @@
 // and all three outcomes (found, not found, cannot be looked at) occur.
 #include "ovraFuzzWindows.h"
 
-#include "checks/ovraFileUtils.h"
-#include "checks/ovraPathViews.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraPathViews.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "ovraTestDriver.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 
 #include <cstring>
 

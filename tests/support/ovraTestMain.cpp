@@ -1,6 +1,6 @@
 // Entry of every test executable: the program's own start-up steps that the
 // code under test relies on, then GoogleTest.
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 // Running a check and comparing what it found, record by record and field by
 // field; and putting a key of the prefix aside for the length of a test.
-#include "scan/ovraJob.h"
+#include "records/ovraJob.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "ovraTestWindow.h"
 
-#include "app/ovraInstance.h"
+#include "platform/ovraInstance.h"
 
 namespace ovratest {
 

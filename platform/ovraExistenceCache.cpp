@@ -1,6 +1,6 @@
-#include "checks/ovraExistenceCache.h"
+#include "platform/ovraExistenceCache.h"
 
-#include "checks/ovraCodePage.h"
+#include "platform/ovraCodePage.h"
 
 namespace ovra {
 

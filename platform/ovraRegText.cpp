@@ -1,9 +1,8 @@
-#include "checks/ovraRegText.h"
+#include "platform/ovraRegText.h"
 
-#include "checks/ovraCodePage.h"
-#include "checks/ovraPathViews.h"
-#include "checks/ovraRegKey.h"
-#include "scan/ovraJobResult.h"
+#include "platform/ovraCodePage.h"
+#include "platform/ovraPathViews.h"
+#include "platform/ovraRegKey.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -151,15 +150,15 @@ bool RegText::TreeFitsCodePage(HKEY key)
     return TreeFits(key, 1);
 }
 
-bool RegText::RecordFitsCodePage(HKEY root, const char* keyPath, const char* name, int32_t kind)
+bool RegText::EntryFitsCodePage(HKEY root, const char* keyPath, const char* name, bool subkey)
 {
     RegKey parent;
     if (!parent.Open(root, keyPath, KEY_READ))
         return true;
-    if (kind == kKindValue)
+    if (!subkey)
         return ValueFitsCodePage(parent.Get(), name);
     RegKey key;
-    if (kind != kKindKey || !key.Open(parent.Get(), name, KEY_READ))
+    if (!key.Open(parent.Get(), name, KEY_READ))
         return true;
     return TreeFitsCodePage(key.Get());
 }

@@ -1,4 +1,4 @@
-#include "app/ovraSystemDll.h"
+#include "platform/ovraSystemDll.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scan/ovraJobResult.h"
-#include "scan/ovraJobStatus.h"
+#include "records/ovraJobResult.h"
+#include "records/ovraJobStatus.h"
 
 #include <string>
 #include <vector>

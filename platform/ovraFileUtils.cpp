@@ -1,7 +1,7 @@
-#include "checks/ovraFileUtils.h"
+#include "platform/ovraFileUtils.h"
 
-#include "checks/ovraExistenceCache.h"
-#include "checks/ovraPathViews.h"
+#include "platform/ovraExistenceCache.h"
+#include "platform/ovraPathViews.h"
 
 #include <windows.h>
 

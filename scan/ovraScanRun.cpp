@@ -1,17 +1,24 @@
-// The scan run: the part of the progress page that prepares a scan, runs the
-// catalogue's jobs on a worker thread and reports the end to the main window.
-#include "checks/ovraExistenceCache.h"
-#include "scan/ovraJobEnumerator.h"
-#include "ui/ovraCommandIds.h"
-#include "ui/ovraProgressPage.h"
+#include "scan/ovraScanRun.h"
+
+#include "platform/ovraExistenceCache.h"
 
 namespace ovra {
 
-SIZE_T ProgressPage::s_nThreadStackReserve = 0;
+SIZE_T ScanRun::s_nThreadStackReserve = 0;
 
-void ProgressPage::OnEnter()
+ScanRun::ScanRun()
+    : m_nJobsDone(0), m_hThread(nullptr), m_hWndNotify(nullptr), m_nDoneId(0), m_nCancelledId(0)
 {
-    StopScan(); // a previous worker may still be returning from its notice
+}
+
+ScanRun::~ScanRun()
+{
+    Stop();
+}
+
+void ScanRun::Prepare(const std::vector<Job*>& jobs)
+{
+    Stop(); // a previous worker may still be returning from its notice
 
     m_status.nCount = 0;
     m_status.bCancel = false;
@@ -20,38 +27,34 @@ void ProgressPage::OnEnter()
         CriticalSection::Guard guard(m_lock);
         m_strCurrentJob.clear();
         m_steps.clear();
-        for (Job* job : JobEnumerator::mSingleton->m_jobs)
-            m_steps.push_back(ScanStep{job, 0, 0});
+        for (Job* job : jobs)
+            m_steps.push_back(Step{job, 0, 0});
     }
     m_results.clear();
-
-    if (m_hWndPage)
-        OnEnterList();
 }
 
-bool ProgressPage::OnRun()
+bool ScanRun::Start(HWND notify, WPARAM doneId, WPARAM cancelledId)
 {
-    if (m_hWndPage)
-        SetTimer(m_hWndPage, IDT_SCAN_STATS, kRefreshPeriod, nullptr);
-    m_hWndNotify = m_hWndPage ? GetParent(m_hWndPage) : nullptr;
-
+    m_hWndNotify = notify;
+    m_nDoneId = doneId;
+    m_nCancelledId = cancelledId;
     const DWORD flags = s_nThreadStackReserve ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
-    m_hThread = CreateThread(nullptr, s_nThreadStackReserve, &ProgressPage::ScanProc, this, flags, nullptr);
-    if (!m_hThread) {
-        // Without a worker the scan can never end by itself: end it as a
-        // cancelled one so the user is not left on a page that never moves.
-        m_status.bCancel = true;
-        PostMessageA(m_hWndNotify, WM_COMMAND, IDC_SCAN_CANCELLED, 0);
-    }
-    return true;
+    m_hThread = CreateThread(nullptr, s_nThreadStackReserve, &ScanRun::ThreadProc, this, flags, nullptr);
+    if (m_hThread)
+        return true;
+    // Without a worker the scan can never end by itself: end it as a
+    // cancelled one so the user is not left on a page that never moves.
+    m_status.bCancel = true;
+    PostMessageA(m_hWndNotify, WM_COMMAND, m_nCancelledId, 0);
+    return false;
 }
 
-bool ProgressPage::IsScanRunning() const
+bool ScanRun::IsRunning() const
 {
     return m_hThread && WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT;
 }
 
-void ProgressPage::StopScan()
+void ScanRun::Stop()
 {
     if (!m_hThread)
         return;
@@ -69,7 +72,7 @@ void ProgressPage::StopScan()
     m_hThread = nullptr;
 }
 
-ProgressPage::Snapshot ProgressPage::TakeSnapshot()
+ScanRun::Snapshot ScanRun::TakeSnapshot()
 {
     Snapshot snapshot;
     CriticalSection::Guard guard(m_lock);
@@ -79,7 +82,7 @@ ProgressPage::Snapshot ProgressPage::TakeSnapshot()
     return snapshot;
 }
 
-void ProgressPage::RunJobs()
+void ScanRun::RunJobs()
 {
     // Within this scan each file, folder and drive is looked at once; the
     // answers go when the scan ends, so the next scan looks again.
@@ -104,13 +107,13 @@ void ProgressPage::RunJobs()
     }
 }
 
-DWORD WINAPI ProgressPage::ScanProc(void* param)
+DWORD WINAPI ScanRun::ThreadProc(void* param)
 {
-    auto* page = static_cast<ProgressPage*>(param);
-    page->RunJobs();
-    const WPARAM id = page->m_status.bCancel ? IDC_SCAN_CANCELLED : IDC_SCAN_DONE;
-    // Synchronous: the main window takes the records while this thread waits.
-    SendMessageA(page->m_hWndNotify, WM_COMMAND, id, 0);
+    auto* run = static_cast<ScanRun*>(param);
+    run->RunJobs();
+    const WPARAM id = run->m_status.bCancel ? run->m_nCancelledId : run->m_nDoneId;
+    // Synchronous: the receiver takes the records while this thread waits.
+    SendMessageA(run->m_hWndNotify, WM_COMMAND, id, 0);
     return 0;
 }
 

@@ -49,9 +49,9 @@ public:
     // below key, key itself included.
     static bool TreeFitsCodePage(HKEY key);
 
-    // The same for what a record names: a value of keyPath, or its subkey
-    // name with the whole tree below it.
-    static bool RecordFitsCodePage(HKEY root, const char* keyPath, const char* name, int32_t kind);
+    // The same for an entry below keyPath: its value name, or (subkey) its
+    // subkey name with the whole tree below it.
+    static bool EntryFitsCodePage(HKEY root, const char* keyPath, const char* name, bool subkey);
 
     // Writes a path or key path into buffer (kRegTextSize bytes). False when
     // it does not fit: such a path is never judged or opened.

@@ -1,4 +1,4 @@
-#include "scan/ovraJob.h"
+#include "records/ovraJob.h"
 
 namespace ovra {
 

@@ -1,4 +1,4 @@
-#include "checks/ovraPathViews.h"
+#include "platform/ovraPathViews.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "scan/ovraAssert.h"
+#include "platform/ovraAssert.h"
 
 #include <windows.h>
 

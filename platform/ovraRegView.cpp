@@ -1,6 +1,6 @@
-#include "checks/ovraRegView.h"
+#include "platform/ovraRegView.h"
 
-#include "checks/ovraRegKey.h"
+#include "platform/ovraRegKey.h"
 
 #include <cwctype>
 

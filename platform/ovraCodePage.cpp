@@ -1,4 +1,4 @@
-#include "checks/ovraCodePage.h"
+#include "platform/ovraCodePage.h"
 
 #include <cstring>
 #include <vector>

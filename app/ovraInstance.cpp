@@ -1,3 +1,0 @@
-#include "app/ovraInstance.h"
-
-HINSTANCE g_hInstance = nullptr;

@@ -1,0 +1,3 @@
+#include "platform/ovraInstance.h"
+
+HINSTANCE g_hInstance = nullptr;
