@@ -251,6 +251,24 @@ int ViewBench::RunMemory(int count)
     m_groupView.LoadGroups(&frame);
     Paint();
     PrintMemory("holding");
+
+    // Where one record's bytes go: the record itself, the text its strings
+    // keep on the heap (beyond what fits inside a string), and the views'
+    // references to it.
+    size_t text = 0, blocks = 0;
+    for (const JobResult& r : frame)
+        for (const std::string* s : {&r.sKeyPath, &r.sName, &r.sProblem, &r.sSection, &r.sValue})
+            if (s->capacity() > std::string().capacity()) {
+                text += s->capacity() + 1;
+                ++blocks;
+            }
+    size_t views = m_resultView.m_records.capacity() * sizeof(ResultView::RecordRef);
+    for (const GroupView::GroupRef& group : m_groupView.m_groups)
+        views += group.vecMembers.capacity() * sizeof(JobResult*);
+    const double n = static_cast<double>(frame.size());
+    std::printf("INFO record_bytes %u\nINFO record_heap_text_bytes %.1f\nINFO record_heap_blocks %.2f\n"
+                "INFO record_view_bytes %.1f\n",
+                static_cast<unsigned>(sizeof(JobResult)), text / n, blocks / n, views / n);
     return 0;
 }
 
