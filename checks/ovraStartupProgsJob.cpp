@@ -1,10 +1,9 @@
 #include "checks/ovraStartupProgsJob.h"
 
-#include "platform/ovraFileUtils.h"
 #include "platform/ovraRegView.h"
+#include "checks/ovraCommandLine.h"
 #include "checks/ovraRegWalk.h"
 
-#include <cctype>
 #include <string>
 
 namespace ovra {
@@ -12,34 +11,6 @@ namespace ovra {
 namespace {
 
 const char kKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool IsExeAt(const char* text)
-{
-    static const char kExe[] = ".exe";
-    for (int i = 0; i < 4; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != kExe[i])
-            return false;
-    return true;
-}
-
-// A startup line is a program followed by its arguments. When the whole line
-// is not a file, the program is the text up to the first ".exe" that a blank
-// follows; if that exists the entry is live.
-bool ProgramBeforeArgumentsExists(const char* text)
-{
-    for (const char* at = text; *at; ++at) {
-        if (!IsExeAt(at) || !IsBlank(at[4]))
-            continue;
-        const std::string program(text, static_cast<size_t>(at + 4 - text));
-        return FileUtils::IsFullPath(program.c_str()) && FileUtils::FileExits(program.c_str());
-    }
-    return false;
-}
 
 } // namespace
 
@@ -59,8 +30,9 @@ void StartupProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
         RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
             char expanded[kRegTextSize];
             const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
-            if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text) ||
-                ProgramBeforeArgumentsExists(text))
+            // A line is read as Windows starts it; bare program names are left
+            // to the shell, which also looks in App Paths.
+            if (!text || !CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())
                 return;
             RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
                             keyPath, RegText::Display("%s = %s", value.name, text), kKindValue);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the uninstall command-line heuristics natively on Linux with
+# Fuzzes the command-line reader and the uninstall heuristics natively on Linux with
 # libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, for a bounded
 # time. The corpus grows in the build tree, so later runs go on from it.
 #   fuzz.sh [seconds]   (default 30)
@@ -11,7 +11,7 @@ mkdir -p "$out/corpus"
 
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -Wall -Wextra -Wpedantic -Werror -I tests/fuzz -I . \
-  checks/ovraSweepline.cpp platform/ovraCodePage.cpp \
+  checks/ovraSweepline.cpp checks/ovraCommandLine.cpp platform/ovraProgramSearch.cpp platform/ovraCodePage.cpp \
   tests/fuzz/ovraFuzzWindows.cpp tests/fuzz/fuzz_sweepline.cpp \
   -o "$out/fuzz_sweepline"
 
@@ -31,6 +31,13 @@ C:\App\uninst.bat C:\App\tool.exe
 "C:\App\setup.exe" /remove "C:\Program Files\App\setup.log" 'C:\App\a.ini'
 C:\App\run.com "C:\App\a.ini"
 ""
+C:\App\uninst.exe C:\App\setup.ini /LOG=C:\Temp\u.log
+C:\IsUninst.exe -fC:\Program Files\App\DeIsL1.isu
+C:\Program Files\App\uninst.cmd /x
+RunDll32.exe C:\Gone\setup.dll,Uninstall
+rundll32.exe "C:\Program Files\App\helper.dll",Start /q
+"C:\Gone\tray.exe" --minimized
+fooun /x
 SEEDS
 
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

@@ -168,17 +168,17 @@ TEST_F(AddRemProgs, OnlyStringsAreJudgedAndExpandedOnesAfterExpansion)
     const DWORD number = 1;
     add_value(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "\\Number").c_str(), "UninstallString", REG_DWORD,
               &number, sizeof(number));
-    // Stored as plain text, "%SystemRoot%" is no folder.
-    AddEntry("Plain", "%SystemRoot%\\system32\\msiexec.exe");
+    // Stored as plain text, "%SystemRoot%\..." is neither a full path nor a
+    // bare name: the program is not judged, as any relative path.
+    AddEntry("Plain", "%SystemRoot%\\ovra_sweep_unins.exe");
     AddEntry("Expanded Live", "%SystemRoot%\\system32\\msiexec.exe", REG_EXPAND_SZ);
     AddEntry("Expanded Dead", "%SystemRoot%\\ovra_sweep_unins.exe", REG_EXPAND_SZ);
 
     char expanded[MAX_PATH];
     ASSERT_NE(ExpandEnvironmentStringsA("%SystemRoot%\\ovra_sweep_unins.exe", expanded, sizeof(expanded)), 0u);
     const std::vector<JobResult> results = Run();
-    ASSERT_EQ(Names(results), InOrder({"Expanded Dead", "Plain"}));
+    ASSERT_EQ(Names(results), InOrder({"Expanded Dead"}));
     ExpectProgram(ByName(results, "Expanded Dead"), "Expanded Dead", expanded);
-    ExpectProgram(ByName(results, "Plain"), "Plain", "%SystemRoot%\\system32\\msiexec.exe");
 }
 
 TEST_F(AddRemProgs, TextsThatDoNotFitAreSkippedAndShownTextsCut)

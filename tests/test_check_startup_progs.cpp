@@ -70,29 +70,40 @@ TEST_F(StartupProgs, MissingProgramsAreReportedAsStoredOrExpanded)
               (std::vector<std::string>{Dead("a dead", dead), Dead("d expandable", dead)}));
 }
 
-TEST_F(StartupProgs, OtherDrivesUncQuotedAndBareNamesAreNeverJudged)
+TEST_F(StartupProgs, OtherDrivesUncAndBareNamesAreNeverJudged)
 {
     OtherPlaces places(".exe");
     int n = 0;
-    for (const auto* list : {&places.paths, &places.quoted, &places.bare})
-        for (const auto& text : *list)
+    for (const auto* list : {&places.paths, &places.bare}) {
+        for (const auto& text : *list) {
             Add("other " + std::to_string(n++), text);
-    Add("quoted with arguments", "\"C:\\ovra_checks_test\\gone.exe\" /background");
+            Add("other " + std::to_string(n++), text + " /background");
+        }
+    }
     EXPECT_TRUE(RunJob(job).empty());
 }
 
+// A line is read as Windows starts it: quoted or not, with any program
+// extension, and for rundll32 the DLL it runs.
 TEST_F(StartupProgs, AProgramStartedWithArgumentsIsJudgedByTheProgram)
 {
+    create_file("C:\\ovra_checks_test\\logon.cmd", "x");
     Add("a live with arguments", "C:\\ovra_checks_test\\present.exe /background");
     Add("b any case", "C:\\ovra_checks_test\\PRESENT.EXE -minimized");
     Add("c rundll", "C:\\windows\\system32\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl");
     Add("d dead with arguments", "C:\\ovra_checks_test\\gone.exe /background");
     // Only the program before the first arguments counts.
     Add("e dead then live", "C:\\ovra_checks_test\\gone.exe C:\\ovra_checks_test\\present.exe");
+    Add("f quoted live", "\"C:\\ovra_checks_test\\present.exe\" --minimized");
+    Add("g quoted dead", "\"C:\\ovra_checks_test\\gone.exe\" --minimized");
+    Add("h script", "C:\\ovra_checks_test\\logon.cmd /q");
+    Add("i rundll dead", "rundll32.exe \"C:\\ovra_checks_test\\helper.dll\",Start");
     EXPECT_EQ(RecordTexts(RunJob(job)),
               (std::vector<std::string>{
                   Dead("d dead with arguments", "C:\\ovra_checks_test\\gone.exe /background"),
-                  Dead("e dead then live", "C:\\ovra_checks_test\\gone.exe C:\\ovra_checks_test\\present.exe")}));
+                  Dead("e dead then live", "C:\\ovra_checks_test\\gone.exe C:\\ovra_checks_test\\present.exe"),
+                  Dead("g quoted dead", "\"C:\\ovra_checks_test\\gone.exe\" --minimized"),
+                  Dead("i rundll dead", "rundll32.exe \"C:\\ovra_checks_test\\helper.dll\",Start")}));
 }
 
 TEST_F(StartupProgs, WhatDoesNotFitIsSkippedAndALongDisplayIsCut)

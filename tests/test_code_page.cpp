@@ -213,8 +213,9 @@ TEST_F(CodePageTest, DoubleByteCharactersAreNeverCutApart)
     for (const std::wstring& text : {L"\"" + game + L"\\uninst.exe\" \"" + game + L"\\Setup.log\"",
                                      game + L"\\UNINST.EXE /S"}) {
         SCOPED_TRACE(Ansi(text));
-        EXPECT_FALSE(ovra::IsSuspiciousUninstallString(Ansi(text).c_str()));
-        EXPECT_EQ(std::string(ovra::SweeplineCommand()), Ansi(game + L"\\uninst.exe").replace(0, 1, "c"));
+        const ovra::CommandLine line = ovra::CommandLine::Read(Ansi(text).c_str(), ovra::CommandLine::Kind::kUninstall);
+        EXPECT_FALSE(ovra::IsAnyFileMissing(line));
+        EXPECT_EQ(std::string(line.Program()), Ansi(game + L"\\uninst.exe").replace(0, 1, "c"));
     }
     DeleteFileW((game + L"\\uninst.exe").c_str());
     EXPECT_TRUE(ovra::IsSuspiciousUninstallString(Ansi(L"\"" + game + L"\\uninst.exe\"").c_str()));

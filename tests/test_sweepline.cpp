@@ -16,16 +16,20 @@ const char kDir[] = "C:\\ovra_sweep_test";
 struct Parse {
     bool suspicious = false;
     std::string command; // "<none>" when no command was parsed
+    std::string dll;     // rundll32's DLL, "<none>" without one
     std::vector<std::string> files;
 };
 
 Parse Judge(const char* text)
 {
+    const ovra::CommandLine line = ovra::CommandLine::Read(text, ovra::CommandLine::Kind::kUninstall);
     Parse parse;
-    parse.suspicious = ovra::IsSuspiciousUninstallString(text);
-    parse.command = ovra::SweeplineCommand() ? ovra::SweeplineCommand() : "<none>";
-    for (int i = 0; i < ovra::SweeplineFileCount(); ++i)
-        parse.files.push_back(ovra::SweeplineFile(i));
+    parse.suspicious = ovra::IsAnyFileMissing(line);
+    EXPECT_EQ(parse.suspicious, ovra::IsSuspiciousUninstallString(text));
+    parse.command = line.Program() ? line.Program() : "<none>";
+    parse.dll = line.Dll() ? line.Dll() : "<none>";
+    for (int i = 0; i < line.FileCount(); ++i)
+        parse.files.push_back(line.File(i));
     return parse;
 }
 
@@ -64,15 +68,21 @@ TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
          "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\program files\\app\\uninst.isu"}},
         {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu",
          "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\progra~1\\app\\uninst.isu"}},
-        // The "-f" file is taken only when the whole rest ends in a tracked
-        // ending, and then ends at its first blank.
-        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\Uninst.isu /S", "c:\\ovra_sweep_test\\isuninst.exe", {}},
+        // An unquoted "-f" file runs to its last tracked ending, blanks
+        // included, and stops before the next switch.
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\Uninst.isu /S", "c:\\ovra_sweep_test\\isuninst.exe",
+         {"c:\\ovra_sweep_test\\uninst.isu"}},
         {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\My App.isu", "c:\\ovra_sweep_test\\isuninst.exe",
-         {"c:\\ovra_sweep_test\\my"}},
+         {"c:\\ovra_sweep_test\\my app.isu"}},
+        {"C:\\IsUninst.exe -fC:\\Program Files\\App\\DeIsL1.isu -c\"C:\\App\\setup.dll\" -fC:\\b.log x", "c:\\isuninst.exe",
+         {"c:\\program files\\app\\deisl1.isu", "c:\\b.log"}},
+        // The whole argument text is one file only when no token is a switch.
+        {"C:\\App\\uninst.exe C:\\App\\setup.ini /LOG=C:\\Temp\\u.log", "c:\\app\\uninst.exe", {}},
         {"C:\\ovra_sweep_test\\unwise.exe C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG",
          "c:\\ovra_sweep_test\\unwise.exe", {"c:\\ovra_sweep_test\\program files\\app\\install.log"}},
-        {"C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe",
-         "c:\\ovra_sweep_test\\uninst.bat c:\\ovra_sweep_test\\tool.exe", {}},
+        // With no candidate there, the shortest one with an extension is
+        // shown as the program.
+        {"C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe", "c:\\ovra_sweep_test\\uninst.bat", {}},
         {"C:\\ovra_sweep_test\\uninst.bat /x", "c:\\ovra_sweep_test\\uninst.bat", {}},
         {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.log\" /q",
          "c:\\ovra_sweep_test\\setup.exe", {"c:\\ovra_sweep_test\\program files\\app\\setup.log"}},
@@ -82,11 +92,9 @@ TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
         {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" \"C:\\ovra_sweep_test\\gone.exe\"",
          "c:\\ovra_sweep_test\\setup.exe", {}},
         {"setup.exe /log C:\\ovra_sweep_test\\gone.log \"gone.log\" \"\"", "setup.exe", {}},
-        // A drive path without ".exe" or ".bat" ends at its first blank; when
-        // the whole text has a tracked ending it is command and file at once.
         {"C:\\ovra_sweep_test\\run.com \"C:\\ovra_sweep_test\\a.ini\"", "c:\\ovra_sweep_test\\run.com",
          {"c:\\ovra_sweep_test\\a.ini"}},
-        {"C:\\ovra_sweep_test\\Uninst.isu", "c:\\ovra_sweep_test\\uninst.isu", {"c:\\ovra_sweep_test\\uninst.isu"}},
+        {"C:\\ovra_sweep_test\\Uninst.isu", "c:\\ovra_sweep_test\\uninst.isu", {}},
         {"\"\"", "", {}},
         {"  \t\"C:\\ovra_sweep_test\\no closing quote.exe", "c:\\ovra_sweep_test\\no closing quote.exe", {}},
         {"R:\\ovra_sweep\\uninst.exe", "r:\\ovra_sweep\\uninst.exe", {}},
@@ -98,6 +106,8 @@ TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
         {"setup.exe /LOG=\"C:\\a.log\" /LOG:\"C:\\b.log\" /log \"C:\\c.log\" -log \"C:\\d.log\" /L*V\"C:\\e.log\"",
          "setup.exe", {}},
         {"setup.exe /LOG= \"C:\\a.log\" -Log 'C:\\b.log' \"C:\\c.log\"", "setup.exe", {"c:\\c.log"}},
+        // Unquoted log files after a switch are never tracked either.
+        {"setup.exe /log C:\\a.log /LOG:C:\\b.log -log C:\\My Logs\\c.log", "setup.exe", {}},
         // Switches that are no log switch leave the file tracked.
         {"setup.exe /lang \"C:\\a.ini\" /logo \"C:\\b.log\" /f \"C:\\c.log\"", "setup.exe",
          {"c:\\a.ini", "c:\\b.log", "c:\\c.log"}},
@@ -120,10 +130,10 @@ TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
 TEST_F(Sweepline, NothingToJudgeIsNotSuspicious)
 {
     for (const char* text : {static_cast<const char*>(nullptr), "", " ", " \t\r\n "}) {
-        EXPECT_FALSE(ovra::IsSuspiciousUninstallString(text));
+        const Parse parse = Judge(text);
+        EXPECT_FALSE(parse.suspicious);
+        EXPECT_EQ(parse.command, "<none>");
     }
-    EXPECT_EQ(ovra::SweeplineCommand(), nullptr);
-    EXPECT_FALSE(ovra::IsAnyFileMissing());
 }
 
 TEST_F(Sweepline, ProgramsFoundThroughTheSearchPath)
@@ -132,6 +142,38 @@ TEST_F(Sweepline, ProgramsFoundThroughTheSearchPath)
     EXPECT_FALSE(Judge("msiexec /x").suspicious); // default extension ".exe"
     EXPECT_FALSE(Judge("rundll32.exe shell32.dll,Control_RunDLL \"C:\\ovra_sweep_test\\gone.dll\"").suspicious);
     EXPECT_TRUE(Judge("ovra_no_such_uninstaller.exe /x").suspicious);
+}
+
+// rundll32 runs the DLL its first argument names: that DLL is the program.
+// A bare DLL name and one on another drive are not judged.
+TEST_F(Sweepline, RundllLinesAreJudgedByTheirDll)
+{
+    create_file("C:\\ovra_sweep_test\\setup.dll");
+    const struct {
+        const char* text;
+        const char* dll;
+        bool suspicious;
+    } cases[] = {
+        {"RunDll32.exe C:\\ovra_sweep_test\\setup.dll,Uninstall", "c:\\ovra_sweep_test\\setup.dll", false},
+        {"RunDll32.exe C:\\ovra_sweep_test\\gone.dll,Uninstall", "c:\\ovra_sweep_test\\gone.dll", true},
+        {"rundll32 \"C:\\ovra_sweep_test\\gone.dll\",Start", "c:\\ovra_sweep_test\\gone.dll", true},
+        {"C:\\Windows\\System32\\rundll32.exe \"C:\\ovra_sweep_test\\setup.dll\",Go /x", "c:\\ovra_sweep_test\\setup.dll",
+         false},
+        {"\"C:\\Windows\\System32\\RUNDLL32.EXE\" C:\\ovra_sweep_test\\gone.dll", "c:\\ovra_sweep_test\\gone.dll", true},
+        {"rundll32.exe ovra_sweep_gone.dll,Start", "ovra_sweep_gone.dll", false},
+        {"rundll32.exe R:\\ovra_sweep\\gone.dll,Start", "r:\\ovra_sweep\\gone.dll", false},
+        {"rundll32.exe", "<none>", false},
+        // Tracked files after the DLL still count.
+        {"rundll32.exe C:\\ovra_sweep_test\\setup.dll,Go \"C:\\ovra_sweep_test\\gone.ini\"",
+         "c:\\ovra_sweep_test\\setup.dll", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Parse parse = Judge(c.text);
+        EXPECT_EQ(parse.dll, c.dll);
+        EXPECT_EQ(parse.suspicious, c.suspicious);
+        EXPECT_EQ(Judge(Upper(c.text).c_str()).suspicious, c.suspicious);
+    }
 }
 
 // Each text is suspicious exactly while the file it depends on is missing.
@@ -222,8 +264,9 @@ TEST_F(Sweepline, AlwaysSuspiciousShapes)
 {
     create_file("C:\\ovra_sweep_test\\uninst.bat");
     create_file("C:\\ovra_sweep_test\\tool.exe");
-    // ".exe" is searched before ".bat": the command holds both paths.
-    EXPECT_TRUE(Judge("C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe").suspicious);
+    // The first candidate that exists is the program, whatever its
+    // extension: the ".exe" further on is an argument.
+    EXPECT_FALSE(Judge("C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe").suspicious);
     EXPECT_TRUE(Judge("\"\"").suspicious);
     EXPECT_TRUE(Judge("\"\" /x").suspicious);
 }
@@ -257,7 +300,6 @@ TEST_F(Sweepline, OverlongTextsAreNotJudged)
     EXPECT_FALSE(parse.suspicious);
     EXPECT_EQ(parse.command, "<none>");
     EXPECT_TRUE(parse.files.empty());
-    EXPECT_FALSE(ovra::IsAnyFileMissing());
     EXPECT_FALSE(Judge((text + std::string(10000, 'b')).c_str()).suspicious);
 }
 
@@ -293,9 +335,9 @@ TEST_F(Sweepline, TheDensestTextStaysWithinTheFileTable)
         text += " \"c:\\log\"";
         ++expected;
     }
-    const Parse parse = Judge(text.c_str());
-    EXPECT_EQ(static_cast<int>(parse.files.size()), expected);
+    const ovra::CommandLine line = ovra::CommandLine::Read(text.c_str(), ovra::CommandLine::Kind::kUninstall);
+    EXPECT_EQ(line.FileCount(), expected);
     EXPECT_LE(expected, ovra::kSweeplineMaxFiles);
-    EXPECT_EQ(ovra::SweeplineFile(expected), nullptr);
-    EXPECT_EQ(ovra::SweeplineFile(-1), nullptr);
+    EXPECT_EQ(line.File(expected), nullptr);
+    EXPECT_EQ(line.File(-1), nullptr);
 }

@@ -1,4 +1,4 @@
-// libFuzzer target for the uninstall command-line heuristics: any byte text
+// libFuzzer target for the command-line reader and the uninstall heuristics: any byte text
 // must be judged without touching memory outside the tables, and the parse
 // must keep its promises whatever the text.
 #include "checks/ovraSweepline.h"
@@ -25,30 +25,41 @@ struct Parse {
     bool suspicious;
     bool hasCommand;
     std::string command;
+    std::string dll;
     std::vector<std::string> files;
 };
 
-Parse Judge(const char* text)
+Parse Judge(const char* text, ovra::CommandLine::Kind kind)
 {
-    Parse parse;
-    parse.suspicious = ovra::IsSuspiciousUninstallString(text);
+    const ovra::CommandLine line = ovra::CommandLine::Read(text, kind);
     Require(FuzzOpenSearches() == 0);
-    const char* command = ovra::SweeplineCommand();
+    Parse parse;
+    parse.suspicious = ovra::IsAnyFileMissing(line);
+    if (kind == ovra::CommandLine::Kind::kUninstall)
+        Require(ovra::IsSuspiciousUninstallString(text) == parse.suspicious);
+    const char* command = line.Program();
     parse.hasCommand = command != nullptr;
+    Require(parse.hasCommand == line.Judged());
     parse.command = command ? command : "";
-    const int count = ovra::SweeplineFileCount();
+    parse.dll = line.Dll() ? line.Dll() : "";
+    // A line that is not judged is never dead; a program found or not judged
+    // leaves the tracked files to decide.
+    Require(line.Judged() || !parse.suspicious);
+    if (line.ProgramVerdict() == ovra::CommandLine::Verdict::kMissing)
+        Require(parse.suspicious);
+    const int count = line.FileCount();
     Require(count >= 0 && count <= ovra::kSweeplineMaxFiles);
     for (int i = 0; i < count; ++i) {
-        const char* file = ovra::SweeplineFile(i);
+        const char* file = line.File(i);
         Require(file != nullptr);
         // Every tracked file starts as a lower-case drive path.
         Require(file[0] >= 'a' && file[0] <= 'z' && file[1] == ':' && file[2] == '\\');
         parse.files.push_back(file);
     }
-    Require(ovra::SweeplineFile(count) == nullptr);
-    // Judging the state again gives the same answer.
-    Require(ovra::IsAnyFileMissing() == parse.suspicious);
-    Require(FuzzOpenSearches() == 0);
+    Require(line.File(count) == nullptr);
+    // Judging the same read again gives the same answer.
+    Require(ovra::IsAnyFileMissing(line) == parse.suspicious);
+    Require(FuzzOpenSearches() == 0 && FuzzErrorMode() == 0);
     return parse;
 }
 
@@ -69,24 +80,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     text.push_back('\0');
     const size_t length = std::strlen(text.data());
 
-    const Parse parse = Judge(text.data());
-    if (length >= static_cast<size_t>(ovra::kSweeplineBufSize) || AllBlank(text.data())) {
-        Require(!parse.suspicious && !parse.hasCommand && parse.files.empty());
-    } else {
-        Require(parse.hasCommand);
-    }
+    for (const auto kind : {ovra::CommandLine::Kind::kUninstall, ovra::CommandLine::Kind::kStartup}) {
+        const Parse parse = Judge(text.data(), kind);
+        if (length >= static_cast<size_t>(ovra::kSweeplineBufSize) || AllBlank(text.data())) {
+            Require(!parse.suspicious && !parse.hasCommand && parse.files.empty());
+        } else {
+            Require(parse.hasCommand);
+        }
 
-    // Case does not matter: the upper-cased text reads and judges alike.
-    // Trail bytes belong to their double-byte character and stay.
-    std::vector<char> upper(text);
-    for (size_t i = 0; i < length; ++i) {
-        if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(upper[i])) && i + 1 < length)
-            ++i;
-        else if (upper[i] >= 'a' && upper[i] <= 'z')
-            upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+        // Case does not matter: the upper-cased text reads and judges alike.
+        // Trail bytes belong to their double-byte character and stay.
+        std::vector<char> upper(text);
+        for (size_t i = 0; i < length; ++i) {
+            if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(upper[i])) && i + 1 < length)
+                ++i;
+            else if (upper[i] >= 'a' && upper[i] <= 'z')
+                upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+        }
+        const Parse again = Judge(upper.data(), kind);
+        Require(again.suspicious == parse.suspicious && again.hasCommand == parse.hasCommand &&
+                again.command == parse.command && again.dll == parse.dll && again.files == parse.files);
     }
-    const Parse again = Judge(upper.data());
-    Require(again.suspicious == parse.suspicious && again.hasCommand == parse.hasCommand &&
-            again.command == parse.command && again.files == parse.files);
     return 0;
 }

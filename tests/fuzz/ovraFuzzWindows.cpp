@@ -1,6 +1,7 @@
-// The stand-in's file system: whether a name exists, and which error a miss
-// reports, follows from a hash of the name, so every answer is repeatable
-// and all three outcomes (found, not found, cannot be looked at) occur.
+// The stand-in's file system: whether a name exists (as a file or a folder),
+// and which error a miss reports, follows from a hash of the name, so every
+// answer is repeatable and every outcome (file, folder, not found, cannot be
+// looked at) occurs.
 #include "ovraFuzzWindows.h"
 
 #include "platform/ovraFileUtils.h"
@@ -14,10 +15,13 @@
 namespace {
 
 DWORD g_lastError = 0;
+DWORD g_errorMode = 0;
 int g_openSearches = 0;
 char g_searchHandle;
 
-// 0 exists; otherwise the error a lookup reports.
+const DWORD kFolder = ~0ul;
+
+// 0 a file, kFolder a folder; otherwise the error a lookup reports.
 DWORD Lookup(const char* name)
 {
     // Every name the heuristics look up comes from their lower-cased copy.
@@ -30,8 +34,8 @@ DWORD Lookup(const char* name)
         if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(*p)) && p[1] != '\0')
             hash = (hash ^ static_cast<unsigned char>(*++p)) * 16777619u;
     }
-    static const DWORD outcomes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED};
-    return outcomes[hash % 4];
+    static const DWORD outcomes[] = {0, kFolder, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED};
+    return outcomes[hash % 5];
 }
 
 } // namespace
@@ -39,9 +43,12 @@ DWORD Lookup(const char* name)
 HANDLE FindFirstFileA(const char* path, WIN32_FIND_DATAA* data)
 {
     std::memset(data, 0, sizeof(*data));
-    g_lastError = Lookup(path);
+    const DWORD outcome = Lookup(path);
+    g_lastError = outcome == kFolder ? 0 : outcome;
     if (g_lastError != 0)
         return INVALID_HANDLE_VALUE;
+    if (outcome == kFolder)
+        data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     ++g_openSearches;
     return &g_searchHandle;
 }
@@ -59,12 +66,43 @@ BOOL CloseHandle(HANDLE)
     std::abort(); // the heuristics open no files
 }
 
-DWORD SearchPathA(const char* path, const char* name, const char*, DWORD length, char*, char**)
+// The search order's places, lower-cased as the reader's names are. PATH
+// holds one entry of every kind the search must skip or take.
+UINT GetSystemDirectoryA(char* buffer, UINT size)
 {
-    if (path != nullptr || length != 0)
+    static const char kSystem[] = "c:\\windows\\system32";
+    if (size < sizeof(kSystem))
         std::abort();
-    g_lastError = Lookup(name);
-    return g_lastError == 0 ? static_cast<DWORD>(std::strlen(name) + 1) : 0;
+    std::memcpy(buffer, kSystem, sizeof(kSystem));
+    return sizeof(kSystem) - 1;
+}
+
+UINT GetWindowsDirectoryA(char* buffer, UINT size)
+{
+    static const char kWindows[] = "c:\\windows\\";
+    if (size < sizeof(kWindows))
+        std::abort();
+    std::memcpy(buffer, kWindows, sizeof(kWindows));
+    return sizeof(kWindows) - 1;
+}
+
+DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size)
+{
+    static const char kPath[] = "c:\\bin;relative\\dir;\\\\srv\\share;r:\\tools;\"c:\\quoted dir\";;c:\\trail\\;%x%\\y";
+    if (std::strcmp(name, "PATH") != 0)
+        std::abort();
+    if (size < sizeof(kPath))
+        return sizeof(kPath);
+    std::memcpy(buffer, kPath, sizeof(kPath));
+    return sizeof(kPath) - 1;
+}
+
+BOOL SetThreadErrorMode(DWORD mode, DWORD* oldMode)
+{
+    if (oldMode)
+        *oldMode = g_errorMode;
+    g_errorMode = mode;
+    return 1;
 }
 
 DWORD GetLastError()
@@ -72,7 +110,7 @@ DWORD GetLastError()
     return g_lastError;
 }
 
-// The heuristics need only this one of the path tests; the rest of them
+// The reader needs only this one of the path tests; the rest of them
 // stays out of the native build.
 bool ovra::FileUtils::IsMissingError(unsigned long error)
 {
@@ -128,4 +166,9 @@ ovra::PathViews::NativeScope::~NativeScope()
 int FuzzOpenSearches()
 {
     return g_openSearches;
+}
+
+unsigned long FuzzErrorMode()
+{
+    return g_errorMode;
 }

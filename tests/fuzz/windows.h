@@ -1,7 +1,7 @@
 #pragma once
 
 // Test-only stand-in for <windows.h>, first on the include path of the native
-// fuzz build: just the names the command-line heuristics use, so
+// fuzz build: just the names the command-line reader and its searches use, so
 // ovraSweepline.cpp builds unchanged on Linux. The functions live in
 // ovraFuzzWindows.cpp and answer from a fixed rule, not from any disk.
 #include <cstdint>
@@ -13,6 +13,7 @@ typedef unsigned char BYTE;
 typedef unsigned int UINT;
 
 #define FALSE 0
+#define MAX_PATH 260
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
@@ -20,6 +21,10 @@ constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
+
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr UINT SEM_FAILCRITICALERRORS = 0x1;
+constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_UTF7 = 65000;
@@ -38,8 +43,10 @@ struct WIN32_FIND_DATAA {
 HANDLE FindFirstFileA(const char* path, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE find);
 BOOL CloseHandle(HANDLE handle);
-DWORD SearchPathA(const char* path, const char* name, const char* extension, DWORD length, char* buffer,
-                  char** filePart);
+UINT GetSystemDirectoryA(char* buffer, UINT size);
+UINT GetWindowsDirectoryA(char* buffer, UINT size);
+DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
+BOOL SetThreadErrorMode(DWORD mode, DWORD* oldMode);
 DWORD GetLastError();
 // The code page of the stand-in is 932, so the parse meets trail bytes.
 UINT GetACP();
