@@ -25,6 +25,10 @@ const wchar_t* const kWalked[] = {
     L"SOFTWARE\\Microsoft\\Windows\\Help",
     L"SOFTWARE\\Microsoft\\Windows\\HTML Help",
     L"SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache",
+    L"SOFTWARE\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
+    L"SOFTWARE\\Classes\\TypeLib",
 };
 
 using Path = std::vector<std::wstring>;

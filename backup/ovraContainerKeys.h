@@ -5,13 +5,15 @@
 namespace ovra {
 
 // The keys that hold what the checks walk: the roots, every key a check
-// walks (the COM classes, application paths, uninstall entries, installer
-// folders, shared DLLs, startup programs, fonts, help files, the shell's
-// program cache, the shell folders) and every key above one of them. No
-// record may delete such a key, however its path is spelt: case, doubled or
-// trailing backslashes, the 32-bit twins under Wow6432Node, and the classes
-// root seen as HKEY_LOCAL_MACHINE\SOFTWARE\Classes (or the user's own
-// classes under HKEY_CURRENT_USER) all name the same container.
+// walks (the COM classes and type libraries, application paths, uninstall
+// entries, installer folders, shared DLLs, startup programs, fonts, help
+// files, the shell's program caches, the compatibility lists, the shell
+// folders), in the machine's and the user's SOFTWARE alike, and every key
+// above one of them. No record may delete such a key, however its path is
+// spelt: case, doubled or trailing backslashes, the 32-bit twins under
+// Wow6432Node, and the classes root seen as HKEY_LOCAL_MACHINE\SOFTWARE\Classes
+// (or the user's own classes under HKEY_CURRENT_USER) all name the same
+// container.
 class ContainerKeys {
 public:
     // True when the subkey name of keyPath under root (a record's 32-bit root

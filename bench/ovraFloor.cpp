@@ -1,11 +1,14 @@
 #include "bench/ovraFloor.h"
 
 #include "platform/ovraFileUtils.h"
+#include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegView.h"
 #include "checks/ovraSweepline.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace ovra {
 
@@ -13,7 +16,35 @@ namespace {
 
 const DWORD kSize = 2048;
 
-enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4 };
+enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4, kCachedProgram = 5 };
+
+long g_questions = 0;
+
+// One spelling in one view, nothing remembered.
+bool Attributes(const char* path, bool native)
+{
+    ++g_questions;
+    PathViews::NativeScope view(native);
+    if (!view.Active())
+        return true;
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !FileUtils::IsMissingError(GetLastError());
+}
+
+bool SubkeyName(HKEY key, DWORD index, char* name)
+{
+    DWORD length = kSize;
+    return RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// The program path of a Vista cache value name, or false.
+bool CachedProgram(const char* name, std::string& program)
+{
+    const char* dot = std::strrchr(name, '.');
+    if (!dot || name[0] == '@' || (lstrcmpiA(dot, ".FriendlyAppName") && lstrcmpiA(dot, ".ApplicationCompany")))
+        return false;
+    program.assign(name, static_cast<size_t>(dot - name));
+    return true;
+}
 
 bool IsDrivePath(const char* path)
 {
@@ -23,8 +54,7 @@ bool IsDrivePath(const char* path)
 
 } // namespace
 
-Floor::Floor(bool driveOncePerLetter)
-    : m_bDriveOncePerLetter(driveOncePerLetter), m_driveTypes{}, m_nQuestions(0), m_szFonts{}
+Floor::Floor(bool driveOncePerLetter) : m_bDriveOncePerLetter(driveOncePerLetter), m_driveTypes{}, m_szFonts{}
 {
     const UINT length = GetWindowsDirectoryA(m_szFonts, MAX_PATH);
     std::snprintf(m_szFonts + length, MAX_PATH - length, "%sFONTS\\", length && m_szFonts[length - 1] == '\\' ? "" : "\\");
@@ -40,8 +70,22 @@ bool Floor::Missing(const char* path)
         type = GetDriveTypeA(root) + 1;
     if (type != DRIVE_FIXED + 1)
         return false;
-    ++m_nQuestions;
-    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && FileUtils::IsMissingError(GetLastError());
+    return !PathViews::Exists(path, &Attributes);
+}
+
+bool Floor::MissingFile(const char* path)
+{
+    if (!Missing(path))
+        return false;
+    const char* slash = std::strrchr(path, '\\');
+    if (!slash || !slash[1] || std::strspn(slash + 1, "0123456789") != std::strlen(slash + 1))
+        return true;
+    return Missing(std::string(path, static_cast<size_t>(slash - path)).c_str());
+}
+
+long Floor::Questions() const
+{
+    return g_questions;
 }
 
 const char* Floor::Text(DWORD type, char* data, DWORD length, char* expanded)
@@ -51,113 +95,174 @@ const char* Floor::Text(DWORD type, char* data, DWORD length, char* expanded)
     data[length < kSize ? length : kSize - 1] = '\0';
     if (type == REG_SZ)
         return data;
+    PathViews::NoteExpansion(data);
     const DWORD needed = ExpandEnvironmentStringsA(data, expanded, kSize);
     return needed && needed <= kSize ? expanded : nullptr;
 }
 
 int Floor::Values(HKEY root, const char* path, int how)
 {
-    RegKey key;
-    DWORD count = 0;
-    if (!key.Open(root, path, KEY_READ) || RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                            nullptr, &count, nullptr, nullptr, nullptr,
-                                                            nullptr) != ERROR_SUCCESS)
-        return 0;
     int missing = 0;
-    char name[kSize], data[kSize], expanded[kSize], joined[kSize];
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD nameLength = kSize, dataLength = kSize, type = 0;
-        if (how == kNames) {
-            if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-                missing += Missing(name);
+    for (const std::string& area : RegView::AreaPaths(root, path)) {
+        RegKey key;
+        DWORD count = 0;
+        if (!key.Open(root, area.c_str(), KEY_READ) ||
+            RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS)
             continue;
+        char name[kSize], data[kSize], expanded[kSize], joined[kSize];
+        for (DWORD i = 0; i < count; ++i) {
+            DWORD nameLength = kSize, dataLength = kSize, type = 0;
+            PathViews::Forget();
+            if (how == kNames) {
+                if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
+                    ERROR_SUCCESS)
+                    missing += Missing(name);
+                continue;
+            }
+            if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                              &dataLength) != ERROR_SUCCESS)
+                continue;
+            if (how == kNameOfString || how == kCachedProgram) {
+                std::string program(name);
+                if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)))
+                    missing += Missing(program.c_str());
+                continue;
+            }
+            const char* text = Text(type, data, dataLength, expanded);
+            if (!text)
+                continue;
+            if (how == kHelpFolder) {
+                const size_t n = std::strlen(text);
+                std::snprintf(joined, kSize, "%s%s%s", text, n && text[n - 1] != '\\' ? "\\" : "", name);
+                text = joined;
+            } else if (how == kFontFile && !IsDrivePath(text)) {
+                std::snprintf(joined, kSize, "%s%s", m_szFonts, text);
+                text = joined;
+            }
+            missing += Missing(text);
         }
-        if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                          &dataLength) != ERROR_SUCCESS)
-            continue;
-        if (how == kNameOfString) {
-            if (type == REG_SZ)
-                missing += Missing(name);
-            continue;
-        }
-        const char* text = Text(type, data, dataLength, expanded);
-        if (!text)
-            continue;
-        if (how == kHelpFolder) {
-            const size_t n = std::strlen(text);
-            std::snprintf(joined, kSize, "%s%s%s", text, n && text[n - 1] != '\\' ? "\\" : "", name);
-            text = joined;
-        } else if (how == kFontFile && !IsDrivePath(text)) {
-            std::snprintf(joined, kSize, "%s%s", m_szFonts, text);
-            text = joined;
-        }
-        missing += Missing(text);
     }
     return missing;
 }
 
-// Subkey walks: open each subkey (or the path format makes from its name),
-// read one value and test what it names.
+// Subkey walks: open each subkey (or the path format makes from the area
+// and its name), read one value and test what it names.
 int Floor::DefaultValues(HKEY root, const char* path, const char* format, const char* valueName, bool uninstall)
 {
-    RegKey key;
-    DWORD count = 0;
-    if (!key.Open(root, path, KEY_READ) || RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &count, nullptr,
-                                                            nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                            nullptr) != ERROR_SUCCESS)
-        return 0;
     int missing = 0;
-    char name[kSize], sub[kSize], data[kSize], expanded[kSize];
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD nameLength = kSize;
-        if (RegEnumKeyExA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    for (const std::string& area : RegView::AreaPaths(root, path)) {
+        RegKey key;
+        DWORD count = 0;
+        if (!key.Open(root, area.c_str(), KEY_READ) ||
+            RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS)
             continue;
-        RegKey entry;
-        if (format) {
-            std::snprintf(sub, kSize, format, name);
-            if (!entry.Open(root, sub, KEY_READ))
+        char name[kSize], sub[kSize], data[kSize], expanded[kSize];
+        for (DWORD i = 0; i < count; ++i) {
+            DWORD nameLength = kSize;
+            if (RegEnumKeyExA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 continue;
-        } else if (!entry.Open(key.Get(), name, KEY_READ)) {
-            continue;
+            PathViews::Forget();
+            RegKey entry;
+            if (format) {
+                std::snprintf(sub, kSize, format, area.c_str(), name);
+                if (!entry.Open(root, sub, KEY_READ))
+                    continue;
+            } else if (!entry.Open(key.Get(), name, KEY_READ)) {
+                continue;
+            }
+            DWORD type = 0, length = kSize;
+            if (RegQueryValueExA(entry.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &length) !=
+                ERROR_SUCCESS)
+                continue;
+            entry.Close();
+            const char* text = Text(type, data, length, expanded);
+            if (!text)
+                continue;
+            if (uninstall) {
+                // The searches an uninstall command needs follow from its parse.
+                missing += IsSuspiciousUninstallString(text);
+                continue;
+            }
+            missing += Missing(text);
         }
-        DWORD type = 0, length = kSize;
-        if (RegQueryValueExA(entry.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &length) !=
-            ERROR_SUCCESS)
+    }
+    return missing;
+}
+
+// Every registration of every version of every library, each file asked.
+int Floor::TypeLibraries()
+{
+    int missing = 0;
+    for (const std::string& area : RegView::AreaPaths(HKEY_CLASSES_ROOT, "TypeLib")) {
+        RegKey typeLib;
+        if (!typeLib.Open(HKEY_CLASSES_ROOT, area.c_str(), KEY_READ))
             continue;
-        entry.Close();
-        const char* text = Text(type, data, length, expanded);
-        if (!text)
-            continue;
-        if (uninstall) {
-            // The searches an uninstall command needs follow from its parse.
-            missing += IsSuspiciousUninstallString(text);
-            continue;
+        char library[kSize], version[kSize], locale[kSize], data[kSize], expanded[kSize];
+        for (DWORD i = 0; SubkeyName(typeLib.Get(), i, library); ++i) {
+            RegKey libraryKey;
+            if (!libraryKey.Open(typeLib.Get(), library, KEY_READ))
+                continue;
+            for (DWORD v = 0; SubkeyName(libraryKey.Get(), v, version); ++v) {
+                RegKey versionKey;
+                if (!versionKey.Open(libraryKey.Get(), version, KEY_READ))
+                    continue;
+                for (DWORD l = 0; SubkeyName(versionKey.Get(), l, locale); ++l) {
+                    for (const char* platform : {"win32", "win64"}) {
+                        RegKey file;
+                        std::snprintf(data, kSize, "%s\\%s", locale, platform);
+                        if (!file.Open(versionKey.Get(), data, KEY_READ))
+                            continue;
+                        DWORD type = 0, length = kSize;
+                        PathViews::Forget();
+                        if (RegQueryValueExA(file.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                             &length) != ERROR_SUCCESS)
+                            continue;
+                        if (const char* text = Text(type, data, length, expanded))
+                            missing += MissingFile(text);
+                    }
+                }
+            }
         }
-        missing += Missing(text);
     }
     return missing;
 }
 
 int Floor::Run()
 {
-    m_nQuestions = 0;
+    g_questions = 0;
     for (unsigned& type : m_driveTypes)
         type = 0;
+    const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
+    const char* const appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+    const char* const layers = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+    const char* const run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const char* const uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    const char* const server = "%s\\%s\\InprocServer32";
     int missing = 0;
-    missing += Values(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                      kData);
-    missing += DefaultValues(HKEY_CLASSES_ROOT, "CLSID", "CLSID\\%s\\InprocServer32", nullptr, false);
-    missing += DefaultValues(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", nullptr,
-                             nullptr, false);
-    missing += Values(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kNameOfString);
-    missing += Values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", kFontFile);
-    missing += Values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\Help", kHelpFolder);
-    missing += Values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\HTML Help", kHelpFolder);
-    missing += Values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kNames);
-    missing += Values(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kData);
-    missing += DefaultValues(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", nullptr,
-                             "UninstallString", true);
-    missing += Values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", kNames);
+    missing += Values(user, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", kData);
+    missing += DefaultValues(HKEY_CLASSES_ROOT, "CLSID", server, nullptr, false);
+    missing += DefaultValues(user, "Software\\Classes\\CLSID", server, nullptr, false);
+    missing += TypeLibraries();
+    for (HKEY root : {machine, user})
+        missing += DefaultValues(root, appPaths, nullptr, nullptr, false);
+    missing += Values(user, "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kNameOfString);
+    missing += Values(user, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+                      kCachedProgram);
+    missing += Values(user, layers, kNames);
+    missing += Values(machine, layers, kNames);
+    missing += Values(user, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
+                      kNames);
+    missing += Values(machine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", kFontFile);
+    missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\Help", kHelpFolder);
+    missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", kHelpFolder);
+    missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kNames);
+    for (HKEY root : {machine, user})
+        missing += Values(root, run, kData);
+    for (HKEY root : {machine, user})
+        missing += DefaultValues(root, uninstall, nullptr, "UninstallString", true);
+    missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", kNames);
     return missing;
 }
 

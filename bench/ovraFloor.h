@@ -5,9 +5,11 @@
 namespace ovra {
 
 // The least a scan can do without help: the registry walks of the nine jobs
-// and one file-system question per entry, as the checks need them (key
-// opens, counts, enumerations, default-value reads, expansions, drive types,
-// attributes; the uninstall commands go through the same parse and searches),
+// over every place they read (both registry views where the 32-bit twin is a
+// key of its own) and one file-system question per path view, as the checks
+// need them (key opens, counts, enumerations, default-value reads,
+// expansions, drive types, attributes, the other view of a 64-bit system's
+// folders; the uninstall commands go through the same parse and searches),
 // building no record and remembering nothing. The benchmark's yardstick.
 class Floor {
 public:
@@ -20,17 +22,18 @@ public:
     int Run();
 
     // File-system questions asked by the last run (drive types not counted).
-    long Questions() const { return m_nQuestions; }
+    long Questions() const;
 
 private:
-    bool Missing(const char* path);         // drive test, then attributes
+    bool Missing(const char* path);         // drive test, then every view's attributes
+    bool MissingFile(const char* path);     // as written, else without a trailing "\N"
     const char* Text(DWORD type, char* data, DWORD length, char* expanded);
     int Values(HKEY root, const char* path, int how); // what each value names: see How
     int DefaultValues(HKEY root, const char* path, const char* format, const char* valueName, bool uninstall);
+    int TypeLibraries();
 
     bool m_bDriveOncePerLetter;
     unsigned m_driveTypes[26]; // 0: not asked in this run
-    long m_nQuestions;
     char m_szFonts[MAX_PATH]; // the Windows directory with "\FONTS\" after it
 };
 

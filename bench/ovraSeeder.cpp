@@ -136,6 +136,11 @@ bool Seeder::Run()
     SeedAppPaths();
     SeedMuiCache();
     SeedInstallerFolders();
+    SeedUserInstalls();
+    SeedUserClasses();
+    SeedTypeLibraries();
+    SeedShellCache();
+    SeedCompatLists();
     return m_bOk;
 }
 
@@ -402,6 +407,157 @@ bool Seeder::SeedInstallerFolders()
                 dead ? ProductDir(i, false) + "\\app.exe" : LiveProductFile(i, "app.exe"));
         run.nDead += dead ? 1 : 0;
     }
+    return m_bOk;
+}
+
+// Installers that run without elevation: uninstall entries, a few startup
+// programs and application paths of the user's own.
+bool Seeder::SeedUserInstalls()
+{
+    Area& area = m_areas[9];
+    area.name = "per-user installs";
+    RegKey uninstall, run, paths;
+    if (!CreateKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", uninstall) ||
+        !CreateKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", run) ||
+        !CreateKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", paths))
+        return m_bOk = false;
+    for (int i = 0; i < 270; ++i, ++area.nEntries) {
+        const bool dead = Chance(100);
+        const int product = dead ? Pick(kRemovedProducts) : Pick(kLiveProducts);
+        const std::string program = ProductDir(product, !dead) + "\\app.exe";
+        area.nDead += dead ? 1 : 0;
+        if (i < 200) {
+            RegKey entry;
+            if (!CreateKey(uninstall.Get(), Format("Bench User Product %04d", i), entry))
+                return m_bOk = false;
+            SetText(entry.Get(), "DisplayName", Format("Bench User Product %04d", i));
+            SetText(entry.Get(), "UninstallString", "\"" + ProductDir(product, !dead) + "\\uninst.exe\" /S");
+        } else if (i < 220) {
+            SetText(run.Get(), Format("BenchUserTray%02d", i - 200).c_str(), program);
+        } else {
+            RegKey app;
+            if (!CreateKey(paths.Get(), Format("benchuser%04d.exe", i), app))
+                return m_bOk = false;
+            SetText(app.Get(), nullptr, program);
+        }
+    }
+    return m_bOk;
+}
+
+bool Seeder::SeedUserClasses()
+{
+    Area& area = m_areas[10];
+    area.name = "per-user COM classes";
+    RegKey clsid;
+    if (!CreateKey(HKEY_CURRENT_USER, "Software\\Classes\\CLSID", clsid))
+        return m_bOk = false;
+    for (int i = 0; i < 200; ++i, ++area.nEntries) {
+        const bool dead = Chance(100);
+        area.nDead += dead ? 1 : 0;
+        RegKey inproc;
+        if (!CreateKey(clsid.Get(), Guid() + "\\InprocServer32", inproc))
+            return m_bOk = false;
+        SetText(inproc.Get(), nullptr,
+                ProductDir(dead ? Pick(kRemovedProducts) : Pick(kLiveProducts), !dead) +
+                    Format("\\ext%d.dll", 1 + Pick(3)));
+        SetText(inproc.Get(), "ThreadingModel", "Apartment");
+    }
+    return m_bOk;
+}
+
+// Libraries with one or two versions, each registered for one or two
+// platforms; the file is a program's library, often with a resource index.
+bool Seeder::SeedTypeLibraries()
+{
+    Area& area = m_areas[11];
+    area.name = "type libraries";
+    RegKey typeLib;
+    if (!CreateKey(HKEY_CLASSES_ROOT, "TypeLib", typeLib))
+        return m_bOk = false;
+    for (int i = 0; i < 1000; ++i, ++area.nEntries) {
+        const bool dead = Chance(100);
+        area.nDead += dead ? 1 : 0;
+        const int product = dead ? Pick(kRemovedProducts) : Pick(kLiveProducts);
+        const std::string library = Guid();
+        const int versions = 1 + Pick(2);
+        for (int v = 1; v <= versions; ++v) {
+            const std::string version = library + Format("\\%d.0", v);
+            RegKey versionKey, flags, file;
+            if (!CreateKey(typeLib.Get(), version, versionKey) || !CreateKey(versionKey.Get(), "FLAGS", flags))
+                return m_bOk = false;
+            SetText(versionKey.Get(), nullptr, Format("Bench Type Library %04d", i));
+            SetText(flags.Get(), nullptr, "0");
+            for (const char* platform : {"win32", "win64"}) {
+                if (platform[3] == '6' && Pick(2))
+                    continue;
+                if (!CreateKey(versionKey.Get(), std::string("0\\") + platform, file))
+                    return m_bOk = false;
+                std::string path = ProductDir(product, !dead) + Format("\\ext%d.dll", 1 + Pick(3));
+                if (Pick(2))
+                    path += Format("\\%d", 1 + Pick(3));
+                SetText(file.Get(), nullptr, path);
+            }
+        }
+    }
+    return m_bOk;
+}
+
+// Two values per program, the language and resource names beside them.
+bool Seeder::SeedShellCache()
+{
+    Area& area = m_areas[12];
+    area.name = "program-name cache";
+    RegKey cache;
+    if (!CreateKey(HKEY_CURRENT_USER, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+                   cache))
+        return m_bOk = false;
+    const BYTE langId[] = {0x09, 0x04};
+    if (RegSetValueExA(cache.Get(), "LangID", 0, REG_BINARY, langId, sizeof(langId)) != ERROR_SUCCESS)
+        return m_bOk = false;
+    for (int i = 0; area.nEntries < 2000; ++i) {
+        if (Chance(100)) {
+            SetText(cache.Get(), Format("@%%SystemRoot%%\\system32\\shell32.dll,-%d", 30000 + i).c_str(), "Resource");
+            ++area.nEntries;
+            continue;
+        }
+        const bool dead = Chance(100);
+        const std::string program = dead ? DeadPath(Format("cached%04d.exe", i).c_str())
+                                         : LiveProductFile(Pick(kLiveProducts), "app.exe");
+        SetText(cache.Get(), (program + ".FriendlyAppName").c_str(), Format("Bench Cached %04d", i));
+        SetText(cache.Get(), (program + ".ApplicationCompany").c_str(), Format("Vendor %02d", i % 40));
+        area.nEntries += 2;
+        area.nDead += dead ? 2 : 0;
+    }
+    return m_bOk;
+}
+
+// The compatibility layers of the user and the machine and the assistant's
+// store, one value per program.
+bool Seeder::SeedCompatLists()
+{
+    Area& area = m_areas[13];
+    area.name = "compatibility values";
+    const char* const layers = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+    RegKey userLayers, machineLayers, store;
+    if (!CreateKey(HKEY_CURRENT_USER, layers, userLayers) || !CreateKey(HKEY_LOCAL_MACHINE, layers, machineLayers) ||
+        !CreateKey(HKEY_CURRENT_USER,
+                   "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
+                   store))
+        return m_bOk = false;
+    BYTE record[512] = {};
+    for (int i = 0; i < 500; ++i, ++area.nEntries) {
+        const bool dead = Chance(100);
+        area.nDead += dead ? 1 : 0;
+        const std::string program = dead ? DeadPath(Format("compat%04d.exe", i).c_str())
+                                         : LiveProductFile(Pick(kLiveProducts), "app.exe");
+        if (i < 300) {
+            SetText(i % 3 ? userLayers.Get() : machineLayers.Get(), program.c_str(),
+                    i % 2 ? "~ RUNASADMIN" : "~ WIN7RTM HIGHDPIAWARE");
+        } else if (RegSetValueExA(store.Get(), program.c_str(), 0, REG_BINARY, record, sizeof(record)) != ERROR_SUCCESS) {
+            return m_bOk = false;
+        }
+    }
+    SetText(userLayers.Get(), "SIGN.MEDIA=1A2B3C setup.exe", "WINXPSP3");
     return m_bOk;
 }
 

@@ -12,8 +12,11 @@ namespace ovra {
 // Fills a throwaway prefix with the registry of a well-used machine: tens of
 // thousands of COM classes whose servers are shared as in a real system
 // folder, uninstall entries of every style, shared libraries, fonts, help
-// files, application paths, shell cache and installer folders, about one in
-// ten of them left behind by programs whose folders were removed. The live
+// files, application paths, shell cache and installer folders, and what
+// Vista to 11 add: per-user installs (uninstall entries, startup programs,
+// application paths, COM classes), the shell's program-name cache, the
+// compatibility lists and type libraries; about one in ten of them left
+// behind by programs whose folders were removed. The live
 // files are created on C:. Everything follows from one fixed seed, so every
 // run seeds the same machine.
 class Seeder {
@@ -29,7 +32,7 @@ public:
         int nEntries;
         int nDead;
     };
-    static const int kAreas = 9;
+    static const int kAreas = 14;
     const Area* Areas() const { return m_areas; }
     int FilesCreated() const { return m_nFiles; }
 
@@ -51,6 +54,11 @@ private:
     bool SeedAppPaths();
     bool SeedMuiCache();
     bool SeedInstallerFolders();
+    bool SeedUserInstalls();
+    bool SeedUserClasses();
+    bool SeedTypeLibraries();
+    bool SeedShellCache();
+    bool SeedCompatLists();
 
     bool MakeFile(const std::string& path);
     bool SetText(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ);

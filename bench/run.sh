@@ -96,6 +96,15 @@ query_keys=(
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
+  'HKCU\Software\Classes\CLSID'
+  'HKCR\TypeLib'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths'
+  'HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache'
+  'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
+  'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
+  'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Compatibility Assistant\Store'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 )
 echo "QUERY_KEYS ${#query_keys[@]}" >>"$out/tools.txt"
 

@@ -32,29 +32,35 @@ void AddRemProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
         ScanFolders(status, results);
 }
 
-// The cancel flag is read before every entry.
+// The machine's entries, then the user's own, which installers that run
+// without elevation write. The cancel flag is read before every entry.
 void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& results)
 {
-    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kUninstallPath)) {
-        const char* keyPath = area.c_str();
-        RegWalk::Subkeys(HKEY_LOCAL_MACHINE, keyPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
-            char data[kRegTextSize];
-            char expanded[kRegTextSize];
-            RegKey entry;
-            if (!entry.Open(uninstall, name, KEY_READ))
-                return;
-            // Text that does not fit, that the code page cannot hold exactly,
-            // or an expansion that would be cut, is not judged: it names
-            // another file.
-            const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
-            entry.Close();
-            if (!command || !IsSuspiciousUninstallString(command))
-                return;
-            // The shown text is cut to its buffer when name and command together
-            // do not fit; the record itself names the entry in full.
-            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, name, kProblem, keyPath,
-                            RegText::Display("%s = %s", name, command), kKindKey);
-        });
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const std::string& area : RegView::AreaPaths(root, kUninstallPath)) {
+            const char* keyPath = area.c_str();
+            // The machine's list is shown by its key path alone, as it always
+            // was; the user's list, a key of the same name, with its root.
+            const std::string section = root == HKEY_LOCAL_MACHINE ? area : RegWalk::Section(root, keyPath);
+            RegWalk::Subkeys(root, keyPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
+                char data[kRegTextSize];
+                char expanded[kRegTextSize];
+                RegKey entry;
+                if (!entry.Open(uninstall, name, KEY_READ))
+                    return;
+                // Text that does not fit, that the code page cannot hold exactly,
+                // or an expansion that would be cut, is not judged: it names
+                // another file.
+                const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
+                entry.Close();
+                if (!command || !IsSuspiciousUninstallString(command))
+                    return;
+                // The shown text is cut to its buffer when name and command together
+                // do not fit; the record itself names the entry in full.
+                RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section,
+                                RegText::Display("%s = %s", name, command), kKindKey);
+            });
+        }
     }
 }
 

@@ -3,12 +3,31 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
+#include "checks/ovraTypeLibVersion.h"
+
+#include <set>
+#include <string>
 
 namespace ovra {
 
 namespace {
+
 const char kKeyPath[] = "CLSID";
+const char kUserClasses[] = "Software\\Classes\\";
+const char kMachineClasses[] = "SOFTWARE\\Classes\\";
+const char kTypeLibPath[] = "TypeLib";
+const char kProblem[] = "Custom control is invalid";
+
+std::string Folded(const char* name)
+{
+    std::string text(name);
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
+
+} // namespace
 
 CustomControlsJob::CustomControlsJob()
 {
@@ -17,24 +36,98 @@ CustomControlsJob::CustomControlsJob()
     m_nIconId = 117;
 }
 
-// A class whose in-process server library is gone is reported as a whole
-// key. The walk reads the cancel flag before each class.
+// The machine's classes, the user's own, then the type libraries. Each walk
+// reads the cancel flag before each entry.
 void CustomControlsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
+    ScanClasses(status, results);
+    ScanUserClasses(status, results);
+    ScanTypeLibraries(status, results);
+}
+
+// A class whose in-process server library is gone is reported as a whole
+// key, in the key it was found in. The classes root of Windows merges the
+// user's classes over the machine's: a class the user has a key of is
+// judged by the machine's own key (if any) here and by the user's key in
+// ScanUserClasses, so that each key is found once, and a repair never
+// removes the one through the other's name. Wine does not merge; the same
+// rule finds the same keys there.
+void CustomControlsJob::ScanClasses(JobStatus& status, std::vector<JobResult>& results)
+{
     for (const std::string& area : RegView::AreaPaths(HKEY_CLASSES_ROOT, kKeyPath)) {
-        const char* keyPath = area.c_str();
-        RegWalk::Subkeys(HKEY_CLASSES_ROOT, keyPath, &status.bCancel, [&](HKEY, const char* name) {
-            char serverKeyPath[kRegTextSize];
-            if (!RegText::Compose(serverKeyPath, "%s\\%s\\InprocServer32", keyPath, name))
+        std::set<std::string> userClasses;
+        const std::string userArea = kUserClasses + area;
+        RegWalk::Subkeys(HKEY_CURRENT_USER, userArea.c_str(), &status.bCancel,
+                         [&](HKEY, const char* name) { userClasses.insert(Folded(name)); });
+        const std::string machineArea = kMachineClasses + area;
+        RegWalk::Subkeys(HKEY_CLASSES_ROOT, area.c_str(), &status.bCancel, [&](HKEY, const char* name) {
+            if (userClasses.count(Folded(name)))
+                ReportDeadServer(HKEY_LOCAL_MACHINE, machineArea.c_str(), name, status, results);
+            else
+                ReportDeadServer(HKEY_CLASSES_ROOT, area.c_str(), name, status, results);
+        });
+    }
+}
+
+// Classes registered for the user alone, by installers that run without
+// elevation.
+void CustomControlsJob::ScanUserClasses(JobStatus& status, std::vector<JobResult>& results)
+{
+    const std::string path = std::string(kUserClasses) + kKeyPath;
+    for (const std::string& area : RegView::AreaPaths(HKEY_CURRENT_USER, path.c_str()))
+        RegWalk::Subkeys(HKEY_CURRENT_USER, area.c_str(), &status.bCancel, [&](HKEY, const char* name) {
+            ReportDeadServer(HKEY_CURRENT_USER, area.c_str(), name, status, results);
+        });
+}
+
+void CustomControlsJob::ReportDeadServer(HKEY root, const char* keyPath, const char* name, JobStatus& status,
+                                         std::vector<JobResult>& results)
+{
+    char serverKeyPath[kRegTextSize];
+    if (!RegText::Compose(serverKeyPath, "%s\\%s\\InprocServer32", keyPath, name))
+        return;
+    char data[kRegTextSize];
+    char expanded[kRegTextSize];
+    const char* path = RegText::DefaultValue(root, serverKeyPath, data, expanded);
+    if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+        return;
+    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, RegWalk::Section(root, serverKeyPath),
+                    RegText::Display("(Default) = %s", path), kKindKey);
+}
+
+// The smallest key that holds only dead registrations: the library's key
+// when every version is dead, else each dead version's key. The TypeLib key
+// itself is never reported.
+void CustomControlsJob::ScanTypeLibraries(JobStatus& status, std::vector<JobResult>& results)
+{
+    for (const std::string& area : RegView::AreaPaths(HKEY_CLASSES_ROOT, kTypeLibPath)) {
+        RegWalk::Subkeys(HKEY_CLASSES_ROOT, area.c_str(), &status.bCancel, [&](HKEY typeLib, const char* library) {
+            struct Dead {
+                std::string version, registration, path;
+            };
+            std::vector<Dead> dead;
+            int versions = 0;
+            RegWalk::Subkeys(typeLib, library, nullptr, [&](HKEY libraryKey, const char* version) {
+                ++versions;
+                Dead found{version, std::string(), std::string()};
+                if (TypeLibVersion::IsDead(libraryKey, version, found.registration, found.path))
+                    dead.push_back(found);
+            });
+            char libraryPath[kRegTextSize];
+            if (dead.empty() || !RegText::Compose(libraryPath, "%s\\%s", area.c_str(), library))
                 return;
-            char data[kRegTextSize];
-            char expanded[kRegTextSize];
-            const char* path = RegText::DefaultValue(HKEY_CLASSES_ROOT, serverKeyPath, data, expanded);
-            if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
-                return;
-            RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, keyPath, name, "Custom control is invalid",
-                            RegText::Display("HKEY_CLASSES_ROOT\\%s", serverKeyPath),
-                            RegText::Display("(Default) = %s", path), kKindKey);
+            const bool whole = static_cast<int>(dead.size()) == versions;
+            for (const Dead& version : dead) {
+                const std::string section = RegWalk::Section(
+                    HKEY_CLASSES_ROOT,
+                    RegText::Display("%s\\%s\\%s", libraryPath, version.version.c_str(), version.registration.c_str())
+                        .c_str());
+                RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, whole ? area.c_str() : libraryPath,
+                                whole ? library : version.version.c_str(), kProblem, section,
+                                RegText::Display("(Default) = %s", version.path.c_str()), kKindKey);
+                if (whole)
+                    break;
+            }
         });
     }
 }

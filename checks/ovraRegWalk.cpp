@@ -1,5 +1,6 @@
 #include "checks/ovraRegWalk.h"
 
+#include "platform/ovraAssert.h"
 #include "platform/ovraCodePage.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
@@ -102,6 +103,21 @@ void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& 
 uint32_t RegWalk::RootValue(HKEY root)
 {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(root));
+}
+
+const char* RegWalk::RootName(HKEY root)
+{
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    OVRA_ASSERT(root == HKEY_LOCAL_MACHINE, "ovraRegWalk");
+    return "HKEY_LOCAL_MACHINE";
+}
+
+std::string RegWalk::Section(HKEY root, const char* keyPath)
+{
+    return RegText::Display("%s\\%s", RootName(root), keyPath);
 }
 
 } // namespace ovra

@@ -46,6 +46,12 @@ public:
 
     // A predefined root as the 32-bit value records carry.
     static uint32_t RootValue(HKEY root);
+
+    // The root's name as section texts show it ("HKEY_CURRENT_USER").
+    static const char* RootName(HKEY root);
+
+    // A key as section texts show it: its root's name, a backslash, the path.
+    static std::string Section(HKEY root, const char* keyPath);
 };
 
 } // namespace ovra

@@ -11,6 +11,7 @@ public:
 
     void ScanAppFolders(JobStatus& status, std::vector<JobResult>& results);
     void ScanMRUCache(JobStatus& status, std::vector<JobResult>& results);
+    void ScanCompatLists(JobStatus& status, std::vector<JobResult>& results);
 };
 
 } // namespace ovra

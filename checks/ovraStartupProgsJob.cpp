@@ -21,22 +21,28 @@ StartupProgsJob::StartupProgsJob()
     m_nIconId = 121;
 }
 
-// Only the machine-wide list is walked. The walk ignores the cancel flag: the
-// scan run checks it next.
+// The machine-wide list and, since installers that run without elevation
+// write there, the user's own. The walk ignores the cancel flag: the scan
+// run checks it next.
 void StartupProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath)) {
-        const char* keyPath = area.c_str();
-        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
-            char expanded[kRegTextSize];
-            const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
-            // A line is read as Windows starts it; bare program names are left
-            // to the shell, which also looks in App Paths.
-            if (!text || !CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())
-                return;
-            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
-                            keyPath, RegText::Display("%s = %s", value.name, text), kKindValue);
-        });
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const std::string& area : RegView::AreaPaths(root, kKeyPath)) {
+            const char* keyPath = area.c_str();
+            // The machine's list is shown by its key path alone, as it always
+            // was; the user's list, a key of the same name, with its root.
+            const std::string section = root == HKEY_LOCAL_MACHINE ? area : RegWalk::Section(root, keyPath);
+            RegWalk::Values(root, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+                char expanded[kRegTextSize];
+                const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+                // A line is read as Windows starts it; bare program names are
+                // left to the shell, which also looks in App Paths.
+                if (!text || !CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())
+                    return;
+                RegWalk::Report(*this, status, results, root, keyPath, value.name, "Value is invalid", section,
+                                RegText::Display("%s = %s", value.name, text), kKindValue);
+            });
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 // whole files as byte strings, and records written one by one with the
 // position where each ends.
 #include "backup/ovraBackupManager.h"
+#include "backup/ovraExecutor.h"
 #include "ovraTestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,24 @@ inline void RemoveDanglingLink(HKEY parent, const wchar_t* name)
             deleteKey(link);
         RegCloseKey(link);
     }
+}
+
+// The whole road of a repair: a backup of records, their deletion (after
+// which afterRepair looks at the registry), and a restore from that backup.
+inline void RepairAndRestore(std::vector<ovra::JobResult>& records, const std::function<void()>& afterRepair)
+{
+    ovra::BackupManager manager;
+    ovra::Executor executor;
+    std::string file;
+    manager.GetBackupName(file);
+    ASSERT_TRUE(manager.WriteBackup(file.c_str(), records));
+    EXPECT_TRUE(executor.DeleteRecords(records));
+    afterRepair();
+    std::vector<ovra::JobResult> read;
+    ASSERT_TRUE(manager.ReadBackup(file.c_str(), read));
+    HANDLE backup = OpenForRestore(BackupPath(file));
+    EXPECT_TRUE(executor.RestoreRecords(backup, read, manager));
+    CloseHandle(backup);
 }
 
 inline bool SameFields(const ovra::JobResult& a, const ovra::JobResult& b)

@@ -134,20 +134,11 @@ TEST_F(CodePageTest, ForeignTextIsNeverReportedNorTouched)
     for (const wchar_t* key : kClasses)
         classes.push_back(dump_tree_w(HKEY_CLASSES_ROOT, key));
 
-    ovra::BackupManager manager;
-    ovra::Executor executor;
-    std::string name;
-    manager.GetBackupName(name);
-    ASSERT_TRUE(manager.WriteBackup(name.c_str(), found));
-    EXPECT_TRUE(executor.DeleteRecords(found));
-    EXPECT_EQ(dump_tree_w(HKEY_CLASSES_ROOT, kClasses[3]), L"<missing>");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(dump_tree_w(HKEY_CLASSES_ROOT, kClasses[i]), classes[i]) << i;
-    std::vector<ovra::JobResult> saved;
-    ASSERT_TRUE(manager.ReadBackup(name.c_str(), saved));
-    HANDLE file = OpenForRestore(BackupPath(name));
-    EXPECT_TRUE(executor.RestoreRecords(file, saved, manager));
-    CloseHandle(file);
+    RepairAndRestore(found, [&] {
+        EXPECT_EQ(dump_tree_w(HKEY_CLASSES_ROOT, kClasses[3]), L"<missing>");
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(dump_tree_w(HKEY_CLASSES_ROOT, kClasses[i]), classes[i]) << i;
+    });
     EXPECT_EQ(dump_tree_w(HKEY_LOCAL_MACHINE, kRunW), run);
     EXPECT_EQ(dump_tree_w(HKEY_LOCAL_MACHINE, kSharedW), sharedBefore);
     for (size_t i = 0; i < classes.size(); ++i)

@@ -167,6 +167,21 @@ TEST_F(ExecutorTest, ContainerKeysAreNeverDeleted)
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "Shell Folders"},
         {HKEY_CURRENT_USER, "Software\\Classes", "CLSID"},
         {HKEY_CURRENT_USER, "", "Software"},
+        // The places of today's Windows: the user's own lists, the shell's
+        // program-name cache, the compatibility lists, type libraries.
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion", "Run"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion", "Uninstall"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion", "App Paths"},
+        {HKEY_CURRENT_USER, "Software\\Classes\\Wow6432Node", "CLSID"},
+        {HKEY_CURRENT_USER, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell", "MuiCache"},
+        {HKEY_CLASSES_ROOT, "Local Settings\\Software\\Microsoft\\Windows", "Shell"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags", "Layers"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags", "layers"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags",
+         "Compatibility Assistant\\Store"},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion", "AppCompatFlags"},
+        {HKEY_CLASSES_ROOT, "", "TypeLib"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Wow6432Node", "typelib"},
     };
     // Each named key exists, so that a deletion would show.
     const char* const kept[] = {
@@ -178,7 +193,14 @@ TEST_F(ExecutorTest, ContainerKeysAreNeverDeleted)
         "HKLM:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "HKLM:SOFTWARE\\Microsoft\\Windows\\Help",
         "HKLM:SOFTWARE\\Microsoft\\Windows\\HTML Help", "HKCU:Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache",
         "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "HKCU:Software\\Classes\\CLSID"};
+        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "HKCU:Software\\Classes\\CLSID",
+        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Run", "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "HKCU:Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+        "HKCU:Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+        "HKCU:Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+        "HKLM:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+        "HKCU:Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
+        "HKCR:TypeLib"};
     auto rootOf = [](const char* text) {
         return text[2] == 'C' && text[3] == 'R' ? HKEY_CLASSES_ROOT
                : text[2] == 'C'                 ? HKEY_CURRENT_USER

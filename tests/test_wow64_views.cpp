@@ -7,6 +7,7 @@
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraSweepline.h"
 #include "ovraBackupTestFiles.h"
+#include "ovraTestKeys.h"
 #include "ovraTestRecords.h"
 #include "scan/ovraJobEnumerator.h"
 
@@ -21,10 +22,6 @@ namespace {
 const HKEY kMachine = HKEY_LOCAL_MACHINE;
 const HKEY kUser = HKEY_CURRENT_USER;
 const HKEY kClasses = HKEY_CLASSES_ROOT;
-const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-const char kMuiCache[] = "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
 
 std::string Join(const std::string& parent, const char* child)
 {
@@ -53,15 +50,6 @@ void EraseIn(REGSAM view, HKEY root, const std::string& path, const char* name)
     }
 }
 
-bool ValueVisible(HKEY root, const std::string& path, const char* name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
 
 // A checked area and a dead entry as a 32-bit installer leaves it: the value name with data (null: a
 // number) in the subkey entry\below (a key record) or in the area itself.
@@ -81,9 +69,9 @@ const Area kAreas[] = {
      "ovra wow dead", "C:\\ovra_wow\\gone_folder", 1, "HKEY_CURRENT_USER\\%s"},
     {kClasses, "CLSID", "{ovra-wow-dead}", "InprocServer32", nullptr, "C:\\ovra_wow\\gone.dll", 2,
      "HKEY_CLASSES_ROOT\\%s\\{ovra-wow-dead}\\InprocServer32"},
-    {kMachine, kAppPaths, "ovra_wow_dead.exe", nullptr, nullptr, "C:\\ovra_wow\\gone.exe", 3,
+    {kMachine, kAppPathsKey, "ovra_wow_dead.exe", nullptr, nullptr, "C:\\ovra_wow\\gone.exe", 3,
      "HKEY_LOCAL_MACHINE\\%s\\ovra_wow_dead.exe"},
-    {kUser, kMuiCache, nullptr, nullptr, "C:\\ovra_wow\\gone.exe", "Gone", 3, "HKEY_CURRENT_USER\\%s"},
+    {kUser, kMuiCacheKey, nullptr, nullptr, "C:\\ovra_wow\\gone.exe", "Gone", 3, "HKEY_CURRENT_USER\\%s"},
     {kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", nullptr, nullptr, "ovra wow dead (TrueType)",
      "C:\\ovra_wow\\gone.ttf", 4, "HKEY_LOCAL_MACHINE\\%s"},
     {kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", nullptr, nullptr, "ovra_wow_gone.hlp", "C:\\ovra_wow", 5,
@@ -92,18 +80,37 @@ const Area kAreas[] = {
      "HKEY_LOCAL_MACHINE\\%s"},
     {kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", nullptr, nullptr,
      "C:\\ovra_wow\\gone.dll", nullptr, 6, "%s"},
-    {kMachine, kRun, nullptr, nullptr, "ovra wow dead", "C:\\ovra_wow\\gone.exe", 7, "%s"},
-    {kMachine, kUninstall, "ovra_wow_dead", nullptr, "UninstallString", "C:\\ovra_wow\\gone\\unins000.exe", 8, "%s"},
+    {kMachine, kRunKey, nullptr, nullptr, "ovra wow dead", "C:\\ovra_wow\\gone.exe", 7, "%s"},
+    {kMachine, kUninstallKey, "ovra_wow_dead", nullptr, "UninstallString", "C:\\ovra_wow\\gone\\unins000.exe", 8, "%s"},
     {kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", nullptr, nullptr,
      "C:\\ovra_wow\\gone_folder\\", nullptr, 8, "%s"},
+    // The places of today's Windows.
+    {kUser, kRunKey, nullptr, nullptr, "ovra wow dead", "C:\\ovra_wow\\gone.exe", 7, "HKEY_CURRENT_USER\\%s"},
+    {kUser, kUninstallKey, "ovra_wow_dead", nullptr, "UninstallString", "C:\\ovra_wow\\gone\\unins000.exe", 8,
+     "HKEY_CURRENT_USER\\%s"},
+    {kUser, kAppPathsKey, "ovra_wow_dead.exe", nullptr, nullptr, "C:\\ovra_wow\\gone.exe", 3,
+     "HKEY_CURRENT_USER\\%s\\ovra_wow_dead.exe"},
+    {kUser, kUserClassesKey, "{ovra-wow-dead}", "InprocServer32", nullptr, "C:\\ovra_wow\\gone.dll", 2,
+     "HKEY_CURRENT_USER\\%s\\{ovra-wow-dead}\\InprocServer32"},
+    {kClasses, "TypeLib", "{ovra-wow-dead}", "1.0\\0\\win32", nullptr, "C:\\ovra_wow\\gone.tlb", 2,
+     "HKEY_CLASSES_ROOT\\%s\\{ovra-wow-dead}\\1.0\\0\\win32"},
+    {kUser, kShellCacheKey, nullptr, nullptr, "C:\\ovra_wow\\gone.exe.FriendlyAppName", "Gone", 3,
+     "HKEY_CURRENT_USER\\%s"},
+    {kUser, kLayersKey, nullptr, nullptr, "C:\\ovra_wow\\gone.exe", "~ RUNASADMIN", 3, "HKEY_CURRENT_USER\\%s"},
+    {kMachine, kLayersKey, nullptr, nullptr, "C:\\ovra_wow\\gone.exe", "~ RUNASADMIN", 3, "HKEY_LOCAL_MACHINE\\%s"},
+    {kUser, kAssistantKey, nullptr, nullptr, "C:\\ovra_wow\\gone.exe", "x", 3, "HKEY_CURRENT_USER\\%s"},
 };
 
 // Where a 32-bit program's view of path lies when it is a key of its own:
-// Wow6432Node after the first part, or first in the classes.
+// Wow6432Node after the first part (after the classes in the user's), or
+// first in the classes.
 std::string TwinOf(HKEY root, const std::string& path)
 {
     if (root == kClasses)
         return "Wow6432Node\\" + path;
+    const std::string classes = "Software\\Classes\\";
+    if (_strnicmp(path.c_str(), classes.c_str(), classes.size()) == 0)
+        return classes + "Wow6432Node\\" + path.substr(classes.size());
     const size_t slash = path.find('\\');
     return path.substr(0, slash) + "\\Wow6432Node" + path.substr(slash);
 }
@@ -162,9 +169,9 @@ TEST_F(Wow64Views, DeadEntryOfEachAreaIsFoundOnceAndComesBackInItsOwnKey)
         SCOPED_TRACE(area.path);
         const std::string valuePath = Join(Join(area.path, area.entry), area.below);
         WriteIn(KEY_WOW64_32KEY, area.root, valuePath, area.name, REG_SZ, area.data);
-        const bool own = ValueVisible(area.root, valuePath, area.name);
+        const bool own = value_present(area.root, valuePath.c_str(), area.name);
         const std::string real = own ? area.path : TwinOf(area.root, area.path);
-        ASSERT_TRUE(ValueVisible(area.root, Join(Join(real, area.entry), area.below), area.name)) << "not at " << real;
+        ASSERT_TRUE(value_present(area.root, Join(Join(real, area.entry), area.below).c_str(), area.name)) << "not at " << real;
 
         const std::string name = area.entry ? area.entry : area.name;
         const int kind = area.entry ? 1 : 0;
@@ -184,18 +191,9 @@ TEST_F(Wow64Views, DeadEntryOfEachAreaIsFoundOnceAndComesBackInItsOwnKey)
 
         const std::string dumped = Join(real, area.entry);
         const std::string before = dump_tree(area.root, dumped.c_str());
-        ovra::BackupManager manager;
-        ovra::Executor executor;
-        std::string file;
-        manager.GetBackupName(file);
-        ASSERT_TRUE(manager.WriteBackup(file.c_str(), found));
-        EXPECT_TRUE(executor.DeleteRecords(found));
-        EXPECT_FALSE(ValueVisible(area.root, Join(Join(real, area.entry), area.below), area.name));
-        std::vector<ovra::JobResult> read;
-        ASSERT_TRUE(manager.ReadBackup(file.c_str(), read));
-        HANDLE backup = OpenForRestore(BackupPath(file));
-        EXPECT_TRUE(executor.RestoreRecords(backup, read, manager));
-        CloseHandle(backup);
+        RepairAndRestore(found, [&] {
+            EXPECT_FALSE(value_present(area.root, Join(Join(real, area.entry), area.below).c_str(), area.name));
+        });
         EXPECT_EQ(before, dump_tree(area.root, dumped.c_str()));
 
         if (area.entry)
@@ -232,18 +230,18 @@ TEST_F(Wow64Views, SixtyFourBitProgramTakesThirtyTwoBitPathsInTheirOwnViews)
         DWORD type;
         const char* data;
     } kEntries[] = {
-        {kMachine, Join(kAppPaths, "ovra_wow_live.exe"), nullptr, REG_SZ, tool},
-        {kUser, kMuiCache, tool, REG_SZ, "Tool"},
-        {kMachine, kRun, "ovra wow live app", REG_EXPAND_SZ, "%ProgramFiles%\\ovra_wow_app\\app.exe"},
-        {kMachine, kRun, "ovra wow live alias", REG_SZ, "C:\\Windows\\Sysnative\\ovra_wow_tool64.exe"},
+        {kMachine, Join(kAppPathsKey, "ovra_wow_live.exe"), nullptr, REG_SZ, tool},
+        {kUser, kMuiCacheKey, tool, REG_SZ, "Tool"},
+        {kMachine, kRunKey, "ovra wow live app", REG_EXPAND_SZ, "%ProgramFiles%\\ovra_wow_app\\app.exe"},
+        {kMachine, kRunKey, "ovra wow live alias", REG_SZ, "C:\\Windows\\Sysnative\\ovra_wow_tool64.exe"},
         {kClasses, "CLSID\\{ovra-wow-live}\\InprocServer32", nullptr, REG_SZ,
          "C:\\Windows\\System32\\ovra_wow_tool.dll"},
-        {kMachine, Join(kUninstall, "ovra_wow_live"), "UninstallString", REG_SZ,
+        {kMachine, Join(kUninstallKey, "ovra_wow_live"), "UninstallString", REG_SZ,
          "\"C:\\Windows\\System32\\ovra_wow_tool.exe\" /x"},
         {kMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "app.exe", REG_EXPAND_SZ, "%ProgramFiles%\\ovra_wow_app"},
         // Written out, C:\Program Files is that folder for both widths.
-        {kMachine, kRun, "ovra wow dead literal", REG_SZ, "C:\\Program Files\\ovra_wow_app\\app.exe"},
-        {kMachine, kRun, "ovra wow dead system", REG_SZ, "C:\\Windows\\System32\\ovra_wow_gone.exe"},
+        {kMachine, kRunKey, "ovra wow dead literal", REG_SZ, "C:\\Program Files\\ovra_wow_app\\app.exe"},
+        {kMachine, kRunKey, "ovra wow dead system", REG_SZ, "C:\\Windows\\System32\\ovra_wow_gone.exe"},
     };
     for (const auto& entry : kEntries)
         WriteIn(KEY_WOW64_32KEY, entry.root, entry.path, entry.name, entry.type, entry.data);
@@ -264,9 +262,9 @@ TEST_F(Wow64Views, SixtyFourBitProgramTakesThirtyTwoBitPathsInTheirOwnViews)
         EraseIn(KEY_WOW64_32KEY, entry.root, entry.path, entry.name);
     }
     delete_tree(kClasses, "Wow6432Node\\CLSID\\{ovra-wow-live}");
-    delete_tree(kMachine, Join(TwinOf(kMachine, kUninstall), "ovra_wow_live").c_str());
-    delete_tree(kMachine, Join(TwinOf(kMachine, kAppPaths), "ovra_wow_live.exe").c_str());
-    delete_tree(kMachine, Join(kAppPaths, "ovra_wow_live.exe").c_str());
+    delete_tree(kMachine, Join(TwinOf(kMachine, kUninstallKey), "ovra_wow_live").c_str());
+    delete_tree(kMachine, Join(TwinOf(kMachine, kAppPathsKey), "ovra_wow_live.exe").c_str());
+    delete_tree(kMachine, Join(kAppPathsKey, "ovra_wow_live.exe").c_str());
     for (const std::string& file : files)
         delete_file(file.c_str());
     remove_dir_tree(app.c_str());
@@ -294,7 +292,7 @@ TEST_F(Wow64Views, ThirtyTwoBitProgramTakesSixtyFourBitPathsInTheirOwnViews)
         {"ovra_wow_gone.exe", "C:\\Windows\\System32\\ovra_wow_gone.exe", nullptr},
     };
     for (const auto& program : kPrograms)
-        WriteIn(KEY_WOW64_64KEY, kMachine, Join(kAppPaths, program[0]), nullptr,
+        WriteIn(KEY_WOW64_64KEY, kMachine, Join(kAppPathsKey, program[0]), nullptr,
                 program[2] ? REG_EXPAND_SZ : REG_SZ, program[1]);
 
     EXPECT_EQ(std::vector<std::string>{"ovra_wow_gone.exe"}, NamesWith(ScanAll(), "ovra_wow"));
@@ -302,7 +300,7 @@ TEST_F(Wow64Views, ThirtyTwoBitProgramTakesSixtyFourBitPathsInTheirOwnViews)
     EXPECT_TRUE(ovra::IsSuspiciousUninstallString("\"C:\\Windows\\System32\\ovra_wow_gone.exe\" /x"));
 
     for (const auto& program : kPrograms)
-        delete_tree(kMachine, Join(kAppPaths, program[0]).c_str());
+        delete_tree(kMachine, Join(kAppPathsKey, program[0]).c_str());
     delete_file("C:\\windows\\Sysnative\\ovra_wow_tool64.exe");
     remove_dir_tree(app.c_str());
 }

@@ -196,6 +196,16 @@ void delete_value_(const char* file, int line, HKEY root, const char* path, cons
         ADD_FAILURE_AT(file, line) << "deleting value " << path << "\\" << name << " failed: " << rc;
 }
 
+bool value_present(HKEY root, const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
 void create_file_(const char* file, int line, const char* path, const char* content)
 {
     HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

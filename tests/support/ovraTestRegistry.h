@@ -27,6 +27,9 @@ void create_dir_(const char* file, int line, const char* path);
 void delete_file_(const char* file, int line, const char* path);
 void remove_dir_tree_(const char* file, int line, const char* path);
 
+// True when the key opens and holds the value (null: the default value).
+bool value_present(HKEY root, const char* path, const char* name);
+
 // Everything a scan or a restore could see of a key tree, in a stable text
 // form: names, types and data bytes, depth first. Used to compare trees.
 std::string dump_tree(HKEY root, const char* path);
