@@ -118,5 +118,25 @@ key(HKLM + "\\" + CV + r"\Uninstall\{5A1B2C3D-0000-4000-8000-00000000C0DE}",
 key(HKLM + "\\" + CV + r"\Installer\Folders",
     (FABRIKAM + "\\", q("")), (FABRIKAM + r"\Help" + "\\", q("")), (NORTHWIND + "\\", q("")))
 
+# Where Windows Vista to 11 keep what programs leave behind: the user's own
+# startup and uninstall lists, the shell's newer program-name cache, the
+# compatibility lists and a type library.
+key(HKCU + "\\" + CV + r"\Run",
+    ("FabrikamQuickLaunch", q('"' + FABRIKAM + r'\fabquick.exe" --minimized')),
+    ("NorthwindHelper", q('"' + NORTHWIND + r'\nwtray.exe" --background')))
+key(HKCU + "\\" + CV + r"\Uninstall\Fabrikam Cloud Sync",
+    ("DisplayName", q("Fabrikam Cloud Sync")),
+    ("UninstallString", q('"' + FABRIKAM + r'\Sync\unins000.exe"')))
+key(HKCU + r"\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache",
+    (FABRIKAM + r"\fabview.exe.FriendlyAppName", q("Fabrikam Viewer")),
+    (FABRIKAM + r"\fabview.exe.ApplicationCompany", q("Fabrikam")),
+    (NORTHWIND + r"\nwword.exe.FriendlyAppName", q("Northwind Word")),
+    ("LangID", "hex:09,04"))
+key(HKCU + r"\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers",
+    (FABRIKAM + r"\fabview.exe", q("~ HIGHDPIAWARE")),
+    (NORTHWIND + r"\nwword.exe", q("~ WIN7RTM")))
+key(HKLM + r"\SOFTWARE\Classes\TypeLib\{5A7E0001-0000-4000-8000-00000000FAB1}\1.0\0\win32",
+    (None, q(FABRIKAM + r"\fabimg.tlb")))
+
 with open(out, "w", encoding="cp1252", newline="\r\n") as f:
     f.write("\n".join(lines) + "\n")
