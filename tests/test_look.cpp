@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -237,12 +239,23 @@ TEST_F(LiveFrame, HighContrastPaintsWithTheSystemColours)
     const RECT back = {293, 459, 293 + 112, 459 + 37};
     EXPECT_TRUE(pixels.Contains(back, RGB(63, 242, 63))) << "the disabled Back button's caption";
 
+    // The progress bar, a standard control, in the highlight colour on the
+    // window colour.
+    HWND bar = frame.m_progressPage.m_hWndProgress;
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 9));
+    SendMessageA(bar, PBM_SETPOS, 3, 0);
+    ShowWindow(frame.m_welcomePage.m_hWndPage, SW_HIDE);
+    ShowWindow(frame.m_progressPage.m_hWndPage, SW_SHOW);
+    const ovratest::ClientPixels progress(bar);
+    EXPECT_EQ(progress.At(5, 10), RGB(26, 235, 255));
+    EXPECT_EQ(progress.At(progress.Width() - 5, 10), RGB(0, 0, 0));
+    ShowWindow(frame.m_progressPage.m_hWndPage, SW_HIDE);
+
     // The cards: the tick box drawn in the window text's colour.
     std::vector<ovra::JobResult> records(1);
     records[0].sProblem = "Missing file";
     records[0].bSelected = true;
     frame.m_resultPage.OnEnter(records);
-    ShowWindow(frame.m_welcomePage.m_hWndPage, SW_HIDE);
     ShowWindow(frame.m_resultPage.m_hWndPage, SW_SHOW);
     const ovratest::ClientPixels cards(frame.m_resultPage.m_resultView.m_hWndView);
     const RECT box = {9, 9, 25, 25}; // the first card's tick box

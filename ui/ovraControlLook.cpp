@@ -2,6 +2,7 @@
 #include "ui/ovraControlLook.h"
 
 #include "platform/ovraSystemDll.h"
+#include "ui/ovraGdi.h"
 #include "ui/ovraPalette.h"
 
 #include <commctrl.h>
@@ -22,6 +23,32 @@ const DWORD kDarkTitleBarBefore20H1 = 19;
 // switch back to light undoes what the dark look asked of them.
 bool g_bStyled = false;
 
+// The bar in the look's colours: a themed bar draws the theme's colours
+// whatever it is told, and not every system lets a program switch a
+// control's theme off. The light look leaves the bar its own drawing.
+LRESULT CALLBACK PaintBar(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    const Palette& palette = Palette::Current();
+    if (!palette.Drawn() || (msg != WM_PAINT && msg != WM_ERASEBKGND))
+        return DefSubclassProc(bar, msg, wParam, lParam);
+    if (msg == WM_ERASEBKGND)
+        return 1;
+    PaintDC paint(bar);
+    RECT client;
+    GetClientRect(bar, &client);
+    FillRect(paint.Get(), &client, palette.Brush(Palette::kBarBack));
+    const int low = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, TRUE, 0));
+    const int high = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    const int position = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    if (high > low && position > low) {
+        RECT done = client;
+        done.right = client.left + MulDiv(client.right - client.left, position - low, high - low);
+        FillRect(paint.Get(), &done, palette.Brush(Palette::kBarFill));
+    }
+    FrameRect(paint.Get(), &client, palette.Brush(Palette::kRule));
+    return 0;
+}
+
 } // namespace
 
 bool ControlLook::Styled()
@@ -31,14 +58,14 @@ bool ControlLook::Styled()
     return g_bStyled;
 }
 
-void ControlLook::SetTheme(HWND control, const wchar_t* dark)
+void ControlLook::SetTheme(HWND control, const wchar_t* darkName, const wchar_t* darkList)
 {
     static const auto setTheme = SystemDll::Function<SetWindowThemeFn>("uxtheme.dll", "SetWindowTheme");
     if (!setTheme)
         return;
     const Palette::Look look = Palette::Current().GetLook();
     if (look == Palette::kDark)
-        setTheme(control, dark, nullptr);
+        setTheme(control, darkName, darkList);
     else if (look == Palette::kHighContrast)
         setTheme(control, L"", L""); // the classic drawing, which follows the system colours
     else
@@ -68,12 +95,7 @@ void ControlLook::Progress(HWND bar)
 {
     if (!bar || !Styled())
         return;
-    const Palette& palette = Palette::Current();
-    // A themed bar ignores colours; the other looks draw it classic.
-    SetTheme(bar, L"");
-    const bool light = !palette.Drawn();
-    SendMessageA(bar, PBM_SETBARCOLOR, 0, light ? CLR_DEFAULT : static_cast<LPARAM>(palette.Colour(Palette::kBarFill)));
-    SendMessageA(bar, PBM_SETBKCOLOR, 0, light ? CLR_DEFAULT : static_cast<LPARAM>(palette.Colour(Palette::kBarBack)));
+    SetWindowSubclass(bar, &PaintBar, 0, 0); // once; a second call only replaces it
     InvalidateRect(bar, nullptr, TRUE);
 }
 

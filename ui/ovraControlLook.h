@@ -13,7 +13,8 @@ class ControlLook {
 public:
     // A report list view (scan rows, backup files).
     static void List(HWND list);
-    // A progress bar.
+    // A progress bar: drawn in the look's colours by the program in the
+    // looks other than light.
     static void Progress(HWND bar);
     // A window with standard parts drawn by the theme: radio buttons, the
     // card list's scroll bar.
@@ -23,7 +24,9 @@ public:
 
 private:
     static bool Styled();
-    static void SetTheme(HWND control, const wchar_t* dark);
+    // The dark look's visual style (application name and class list), the
+    // classic drawing for high contrast, the system's choice for light.
+    static void SetTheme(HWND control, const wchar_t* darkName, const wchar_t* darkList = nullptr);
 };
 
 } // namespace ovra
