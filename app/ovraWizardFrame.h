@@ -45,6 +45,7 @@ public:
     void ApplyLook();
     void OnLookChange();
     void OnSysColorChange();
+    void Repaint();
     bool OnSettingChange(WPARAM wParam, LPARAM lParam);
 
     // Keyboard: Tab and Shift+Tab, Enter, Esc and the arrows between the

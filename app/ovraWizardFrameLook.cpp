@@ -32,7 +32,8 @@ void WizardFrame::OnSysColorChange()
     // Only top-level windows hear of it; the common controls keep their own
     // copy of the system colours and must be told.
     EnumChildWindows(m_hWndWizard, &ForwardColours, 0);
-    OnLookChange();
+    Palette::Current().Refresh();
+    Repaint();
 }
 
 void WizardFrame::DrawBands(HDC surface)
@@ -75,10 +76,16 @@ void WizardFrame::ApplyLook()
 
 void WizardFrame::OnLookChange()
 {
-    Palette::Current().Refresh();
+    // The same setting is announced for other reasons too (a new accent
+    // colour, say): nothing to repaint then.
+    if (Palette::Current().Refresh())
+        Repaint();
+}
+
+void WizardFrame::Repaint()
+{
     ApplyLook();
-    // Every window of the program paints itself from the palette; the
-    // standard controls learn of new system colours from this message too.
+    // Every window of the program paints itself from the palette.
     RedrawWindow(m_hWndWizard, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

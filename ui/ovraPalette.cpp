@@ -46,8 +46,9 @@ void LightLook(Source* s)
     s[Palette::kProblemText] = Fixed(0, 0, 128);
     s[Palette::kDetailText] = Fixed(128, 128, 128);
     s[Palette::kTickMark] = Fixed(0, 0, 128);
-    // The bands and button faces are bitmaps in this look; these colours
-    // are what the bitmaps show, for the drawn parts on top of them.
+    // The bands and button faces are bitmaps in this look, which paints
+    // only the title and the captions on them; the other band and face
+    // roles are never painted here and merely echo the bitmaps' colours.
     s[Palette::kHeaderBack] = Fixed(24, 48, 136);
     s[Palette::kHeaderText] = Fixed(255, 255, 255);
     s[Palette::kLinkText] = Fixed(255, 255, 255);
