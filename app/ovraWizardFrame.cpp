@@ -8,12 +8,14 @@
 #include "platform/ovraCodePage.h"
 #include "platform/ovraAssert.h"
 #include "ui/ovraGdi.h"
+#include "ui/ovraPalette.h"
 
 #include <cstring>
 
 namespace ovra {
 
 WizardFrame* WizardFrame::m_Singleton = nullptr;
+const RECT WizardFrame::kHelpArea = {618, 16, 678, 36}; // right and bottom edges excluded
 
 namespace {
 
@@ -23,16 +25,13 @@ const int kProgramIcon = 107;
 const int kFooterBitmap = 101;
 const int kHeaderBitmap = 104;
 const int kHandCursor = 109;
-const int kHeaderHeight = 59;
-const int kFooterTop = 455;
-const int kFooterHeight = 41;
+const int kFooterHeight = WizardFrame::kClientHeight - WizardFrame::kFooterTop;
 const RECT kTitleBox = {30, 0, 630, 59};
-const RECT kHelpArea = {618, 16, 678, 36}; // right and bottom edges excluded
 
 bool InHelpArea(int x, int y)
 {
     const POINT pt = {x, y};
-    return PtInRect(&kHelpArea, pt) != FALSE;
+    return PtInRect(&WizardFrame::kHelpArea, pt) != FALSE;
 }
 
 // Copies a bitmap resource onto the surface at (x, y).
@@ -98,6 +97,7 @@ void WizardFrame::Create()
     m_progressPage.Create(m_hWndWizard);
     m_resultPage.Create(m_hWndWizard);
     m_backupFilePage.Create(m_hWndWizard);
+    ApplyLook();
 
     m_strBack = "< Back";
     m_strNext = "Next >";
@@ -169,6 +169,13 @@ LRESULT CALLBACK WizardFrame::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_MOUSEWHEEL:
         frame->OnMouseWheel(wParam, lParam);
         return 0;
+    case WM_SYSCOLORCHANGE:
+        frame->OnSysColorChange();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (frame->OnSettingChange(wParam, lParam))
+            return 0;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
     default:
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -179,16 +186,20 @@ void WizardFrame::OnPaint(HWND hwnd)
     PaintDC paint(hwnd);
     MemoryDC surface(paint.Get(), kClientWidth, kClientHeight);
 
-    DrawBand(surface.Get(), kHeaderBitmap, 0, kHeaderHeight);
+    if (Palette::Current().Drawn())
+        DrawBands(surface.Get());
+    else {
+        DrawBand(surface.Get(), kHeaderBitmap, 0, kHeaderHeight);
+        DrawBand(surface.Get(), kFooterBitmap, kFooterTop, kFooterHeight);
+    }
     {
         SetBkMode(surface.Get(), TRANSPARENT);
-        SetTextColor(surface.Get(), RGB(255, 255, 255));
+        SetTextColor(surface.Get(), Palette::Current().Colour(Palette::kHeaderText));
         GdiFont font(CreatePointFont(surface.Get(), 18, FW_BOLD, "Garamond"));
         SelectGuard selected(surface.Get(), font.Get());
         RECT box = kTitleBox;
         DrawTextA(surface.Get(), m_strTitle.c_str(), -1, &box, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     }
-    DrawBand(surface.Get(), kFooterBitmap, kFooterTop, kFooterHeight);
 
     BitBlt(paint.Get(), 0, 0, kClientWidth, kClientHeight, surface.Get(), 0, 0, SRCCOPY);
 }

@@ -38,6 +38,16 @@ public:
     void OnHelpClick();
     void SetTitle(const char* title);
 
+    // Looks (ovraWizardFrameLook.cpp): the header and footer drawn in the
+    // palette's colours where its look does not show the bitmaps, and the
+    // switch to the look the system asks for, with a repaint.
+    void DrawBands(HDC surface);
+    void ApplyLook();
+    void OnLookChange();
+    void OnSysColorChange();
+    void Repaint();
+    bool OnSettingChange(WPARAM wParam, LPARAM lParam);
+
     // Keyboard: Tab and Shift+Tab, Enter, Esc and the arrows between the
     // welcome page's choices, taken from the message loop before dispatch.
     bool OnKey(const MSG& msg);
@@ -69,6 +79,9 @@ public:
 
     static const int kClientWidth = 690;
     static const int kClientHeight = 496;
+    static const int kHeaderHeight = 59;
+    static const int kFooterTop = 455;
+    static const RECT kHelpArea;
 
     HWND m_hWndWizard;
     JobEnumerator m_jobEnumerator;

@@ -2,6 +2,7 @@
 // AccessibleObjectFromWindow, their names, roles and states; and the
 // manifest that lets Windows draw the program's text sharp when it scales it.
 #include "platform/ovraInstance.h"
+#include "ovraTestFrame.h"
 #include "ovraTestProgram.h"
 #include "ovraTestWindow.h"
 #include "scan/ovraJobEnumerator.h"
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -76,6 +79,7 @@ public:
     LONG Role(LONG child = CHILDID_SELF) { return Number(&IAccessible::get_accRole, child); }
     LONG State(LONG child = CHILDID_SELF) { return Number(&IAccessible::get_accState, child); }
     HRESULT Count(long& count) { return m_pAcc->get_accChildCount(&count); }
+    HRESULT DoDefault(LONG child = CHILDID_SELF) { return m_pAcc->accDoDefaultAction(Child(child)); }
 
     HRESULT result = E_FAIL;
 
@@ -251,6 +255,61 @@ TEST_F(AccessibleControls, AnotherProcessReadsTheRealProgramsButtons)
     DWORD code = 1;
     ASSERT_TRUE(program.WaitExit(60000, code));
     EXPECT_EQ(code, 0u);
+}
+
+// A reader that presses Repair must get its answer before the question
+// comes up: the program posts the action, and the box follows.
+TEST(ScreenReader, DefaultActionOnRepairReturnsBeforeTheQuestionAppears)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ovra::WizardFrame frame;
+    ovratest::Play(frame, [&](ovratest::Driver& d) {
+        // One record, unticked: the repair that follows removes nothing.
+        d.OnUi([&] {
+            frame.m_results.assign(1, ovra::JobResult());
+            frame.m_results[0].sProblem = "Missing file";
+            frame.m_results[0].bSelected = false;
+            ShowWindow(frame.m_welcomePage.m_hWndPage, SW_HIDE);
+            frame.ShowResultPage();
+        });
+        // A box that comes up while the reader's call has not returned yet
+        // means the call waits on it: noted, and answered so the call ends.
+        std::atomic<bool> returned(false);
+        std::atomic<bool> boxWhileWaiting(false);
+        std::thread watcher([&] {
+            ovratest::MessageBoxSeen box;
+            while (!returned) {
+                if (!d.WaitForMessageBox(box, 200) || returned)
+                    continue;
+                boxWhileWaiting = true;
+                d.Answer(box, box.text == "Do you want to create a backup?" ? "&No" : "OK");
+            }
+        });
+        HRESULT hr = E_FAIL;
+        bool boxAtReturn = true;
+        d.OnUi([&] {
+            Reader reader(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(reader.Valid());
+            EXPECT_EQ(reader.Name(), "Repair");
+            hr = reader.DoDefault();
+            boxAtReturn = !d.NoMessageBox();
+            returned = true;
+        });
+        watcher.join();
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_FALSE(boxWhileWaiting);
+        EXPECT_FALSE(boxAtReturn);
+
+        ovratest::MessageBoxSeen box;
+        ASSERT_TRUE(d.WaitForMessageBox(box)) << "the question follows";
+        EXPECT_EQ(box.caption, "QUESTION");
+        EXPECT_EQ(box.text, "Do you want to create a backup?");
+        d.Answer(box, "&No");
+        ASSERT_TRUE(d.WaitForMessageBox(box));
+        EXPECT_EQ(box.caption, "SUCCESS");
+        d.Answer(box, "OK");
+    });
+    CoUninitialize();
 }
 
 TEST(HighDpi, ManifestAsksWindowsToScaleTheProgramsGdiDrawing)

@@ -382,7 +382,12 @@ HRESULT Accessible::accDoDefaultAction(VARIANT child)
         return hr;
     if (item.strAction.empty())
         return DISP_E_MEMBERNOTFOUND;
-    SendMessageA(m_hWndControl, kDoDefault, static_cast<WPARAM>(V_I4(&child)), 0);
+    // The reader's call returns before the action runs: an action that asks
+    // a question would otherwise hold the reader inside its own call, in
+    // front of a box it cannot read. The control acts when the message
+    // arrives, on the item as it stands then.
+    if (!PostMessageA(m_hWndControl, kDoDefault, static_cast<WPARAM>(V_I4(&child)), 0))
+        return E_FAIL;
     return S_OK;
 }
 

@@ -34,6 +34,7 @@ public:
     // control itself.
     static const UINT kHitTest = WM_APP + 0x61;
     // wParam the child id; the control does what a click there would do.
+    // Posted, never sent: the reader does not wait for the action.
     static const UINT kDoDefault = WM_APP + 0x62;
 
     // The answer to WM_GETOBJECT for a control's window: an object for the

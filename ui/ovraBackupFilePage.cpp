@@ -5,6 +5,7 @@
 #include "backup/ovraBackupManager.h"
 #include "platform/ovraFileHandle.h"
 #include "platform/ovraAssert.h"
+#include "ui/ovraControlLook.h"
 
 #include <cstdio>
 #include <cstring>
@@ -110,6 +111,12 @@ void BackupFilePage::OnCreate()
         column.cx = kColumns[i].width;
         SendMessageA(m_hWndList, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
+    ApplyLook();
+}
+
+void BackupFilePage::ApplyLook()
+{
+    ControlLook::List(m_hWndList);
 }
 
 void BackupFilePage::OnDestroy()

@@ -23,6 +23,7 @@ public:
     ~BackupFilePage();
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void ApplyLook() override;
     void OnCreate();
     void OnDestroy();
     void OnEnter();

@@ -6,6 +6,7 @@
 #include "platform/ovraAssert.h"
 #include "ui/ovraAccessible.h"
 #include "ui/ovraGdi.h"
+#include "ui/ovraPalette.h"
 
 namespace ovra {
 
@@ -191,22 +192,35 @@ void Button::OnPaint()
     MemoryDC surface(paint.Get(), kWidth, kHeight);
     MemoryDC source(paint.Get());
 
+    const Palette& palette = Palette::Current();
     int face = kFaceNormal;
-    COLORREF colour = RGB(0, 0, 0);
+    Palette::Role back = Palette::kButtonBack;
+    Palette::Role text = Palette::kButtonText;
+    Palette::Role border = Palette::kButtonBorder;
     if (!IsWindowEnabled(m_hWndButton)) {
         face = kFaceDisabled;
-        colour = RGB(204, 204, 204);
+        back = Palette::kDisabledBack;
+        text = border = Palette::kDisabledText;
     } else if (m_bInside) {
         face = kFacePressed;
-        colour = RGB(255, 255, 255);
+        back = Palette::kPressedBack;
+        text = border = Palette::kPressedText;
     }
-    {
+    if (palette.Drawn()) {
+        // The face drawn in the look's colours, on the footer's colour.
+        RECT all = {0, 0, kWidth, kHeight};
+        FillRect(surface.Get(), &all, palette.Brush(Palette::kFooterBack));
+        GdiPen pen(CreatePen(PS_SOLID, 1, palette.Colour(border)));
+        SelectGuard selectedPen(surface.Get(), pen.Get());
+        SelectGuard selectedBrush(surface.Get(), palette.Brush(back));
+        RoundRect(surface.Get(), 1, 1, kWidth - 1, kHeight - 1, 7, 7);
+    } else {
         GdiBitmap bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(face)));
         SelectGuard selected(source.Get(), bitmap.Get());
         BitBlt(surface.Get(), 0, 0, kWidth, kHeight, source.Get(), 0, 0, SRCCOPY);
     }
 
-    SetTextColor(surface.Get(), colour);
+    SetTextColor(surface.Get(), palette.Colour(text));
     SetBkMode(surface.Get(), TRANSPARENT);
     GdiFont font(CreatePointFont(surface.Get(), 10, FW_BOLD, "Verdana"));
     SelectGuard selectedFont(surface.Get(), font.Get());

@@ -2,15 +2,11 @@
 #include "ui/ovraGroupView.h"
 
 #include "ui/ovraGdi.h"
-
+#include "ui/ovraPalette.h"
 
 namespace ovra {
 
 namespace {
-
-const COLORREF kBackground = RGB(237, 242, 252);
-const COLORREF kSelectedFill = RGB(187, 194, 214);
-const COLORREF kAllSectionsColour = RGB(196, 0, 0);
 
 void DrawEntry(HDC hdc, const GroupView::GroupRef& entry, const char* text)
 {
@@ -31,16 +27,13 @@ void GroupView::OnPaint()
     MemoryDC memory(paint.Get(), client.right, client.bottom);
     HDC hdc = memory.Get();
 
-    {
-        GdiBrush background(CreateSolidBrush(kBackground));
-        FillRect(hdc, &client, background.Get());
-    }
+    const Palette& palette = Palette::Current();
+    FillRect(hdc, &client, palette.Brush(Palette::kPanelBack));
 
     const int count = static_cast<int>(m_groups.size());
     if (m_nSelected >= 0 && m_nSelected < count) {
-        GdiBrush fill(CreateSolidBrush(kSelectedFill));
-        GdiPen outline(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-        SelectGuard brush(hdc, fill.Get());
+        GdiPen outline(CreatePen(PS_SOLID, 1, palette.Colour(Palette::kSelectedOutline)));
+        SelectGuard brush(hdc, palette.Brush(Palette::kSelectedBack));
         SelectGuard pen(hdc, outline.Get());
         const RECT& r = m_groups[m_nSelected].rcBounds;
         Rectangle(hdc, r.left, r.top, r.right, r.bottom);
@@ -50,14 +43,16 @@ void GroupView::OnPaint()
     GdiFont normal(CreatePointFont(hdc, 7, FW_NORMAL, "Tahoma"));
     SetBkMode(hdc, TRANSPARENT);
     if (count > 0) {
+        // The selected entry's text is drawn on the selection's colour.
         SelectGuard font(hdc, bold.Get());
-        SetTextColor(hdc, kAllSectionsColour);
+        SetTextColor(hdc, palette.Colour(m_nSelected == 0 ? Palette::kSelectedAccent : Palette::kAccentText));
         DrawEntry(hdc, m_groups[0], EntryText(0).c_str());
 
         SelectObject(hdc, normal.Get());
-        SetTextColor(hdc, RGB(0, 0, 0));
-        for (int i = 1; i < count; ++i)
+        for (int i = 1; i < count; ++i) {
+            SetTextColor(hdc, palette.Colour(m_nSelected == i ? Palette::kSelectedText : Palette::kPanelText));
             DrawEntry(hdc, m_groups[i], EntryText(i).c_str());
+        }
     }
     if (m_nSelected >= 0 && m_nSelected < count && ShowsFocus(m_hWndView)) {
         // Inside the selection box, clear of its outline.

@@ -5,6 +5,8 @@
 #include "platform/ovraInstance.h"
 #include "scan/ovraJobEnumerator.h"
 #include "ui/ovraCommandIds.h"
+#include "ui/ovraControlLook.h"
+#include "ui/ovraPalette.h"
 #include "ui/ovraGdi.h"
 
 #include <commctrl.h>
@@ -78,7 +80,13 @@ void ProgressPage::OnPaint(HDC hdc)
 {
     RECT rc;
     GetClientRect(m_hWndPage, &rc);
-    FillRect(hdc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(hdc, &rc, Palette::Current().Brush(Palette::kPageBack));
+}
+
+void ProgressPage::ApplyLook()
+{
+    ControlLook::Progress(m_hWndProgress);
+    ControlLook::List(m_hWndList);
 }
 
 void ProgressPage::OnCreate()
@@ -122,6 +130,7 @@ void ProgressPage::OnCreate()
     column.pszText = const_cast<char*>("Problems");
     column.cx = width - first;
     SendMessageA(m_hWndList, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+    ApplyLook();
 }
 
 void ProgressPage::OnDestroy()

@@ -31,6 +31,7 @@ public:
 
     // Page window.
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void ApplyLook() override;
     void OnPaint(HDC hdc) override;
     void OnCreate();
     void OnDestroy();

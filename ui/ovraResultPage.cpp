@@ -1,6 +1,8 @@
 // The review page: section list on the left, record cards on the right.
 #include "ui/ovraResultPage.h"
 
+#include "ui/ovraControlLook.h"
+
 namespace ovra {
 
 namespace {
@@ -25,6 +27,13 @@ void ResultPage::OnCreate()
 {
     m_resultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
     m_groupView.Create(&m_resultView, m_hWndPage, 0, 0, kGroupWidth, kHeight);
+    ApplyLook();
+}
+
+void ResultPage::ApplyLook()
+{
+    // The cards' scroll bar; the views paint themselves from the palette.
+    ControlLook::Themed(m_resultView.m_hWndView);
 }
 
 void ResultPage::OnEnter(std::vector<JobResult>& records)

@@ -18,6 +18,7 @@ public:
 
     void OnPaint(HDC hdc) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void ApplyLook() override;
     void OnCreate();
     void OnEnter(std::vector<JobResult>& records);
     void OnExit();

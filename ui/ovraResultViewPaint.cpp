@@ -3,6 +3,7 @@
 #include "ui/ovraResultView.h"
 
 #include "ui/ovraGdi.h"
+#include "ui/ovraPalette.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,10 +11,6 @@
 namespace ovra {
 
 namespace {
-
-const COLORREF kCardOutline = RGB(238, 238, 238);
-const COLORREF kProblemColour = RGB(0, 0, 128);
-const COLORREF kDetailColour = RGB(128, 128, 128);
 
 RECT MovedTo(const RECT& box, const RECT& row)
 {
@@ -29,6 +26,23 @@ void DrawDetail(HDC hdc, const char* label, const std::string& text, RECT box)
     DrawTextA(hdc, line, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
+// The tick box drawn in the palette's colours, for the looks that do not
+// show the light look's images: a square, and in it a tick when ticked.
+void DrawTickBox(HDC hdc, const RECT& box, bool ticked)
+{
+    const Palette& palette = Palette::Current();
+    GdiPen pen(CreatePen(PS_SOLID, 1, palette.Colour(Palette::kTickMark)));
+    SelectGuard selectedPen(hdc, pen.Get());
+    SelectGuard selectedBrush(hdc, palette.Brush(Palette::kCardBack));
+    Rectangle(hdc, box.left + 1, box.top + 1, box.right - 1, box.bottom - 1);
+    if (!ticked)
+        return;
+    GdiPen tick(CreatePen(PS_SOLID, 2, palette.Colour(Palette::kTickMark)));
+    SelectGuard selectedTick(hdc, tick.Get());
+    const POINT mark[] = {{box.left + 4, box.top + 8}, {box.left + 7, box.top + 11}, {box.left + 12, box.top + 5}};
+    Polyline(hdc, mark, 3);
+}
+
 } // namespace
 
 void ResultView::OnPaint()
@@ -39,20 +53,21 @@ void ResultView::OnPaint()
     MemoryDC memory(paint.Get(), client.right, client.bottom);
     HDC hdc = memory.Get();
 
-    FillRect(hdc, &client, GetSysColorBrush(COLOR_WINDOW));
+    const Palette& palette = Palette::Current();
+    FillRect(hdc, &client, palette.Brush(Palette::kCardsBack));
 
     // Rows are drawn at their document coordinates.
     SetViewportOrgEx(hdc, 0, -m_nScrollPos, nullptr);
     SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(hdc, palette.Colour(Palette::kPageText));
 
     GdiFont normal(CreatePointFont(hdc, 7, FW_NORMAL, "Tahoma"));
     GdiFont bold(CreatePointFont(hdc, 8, FW_BOLD, "Tahoma"));
-    GdiPen outline(CreatePen(PS_SOLID, 1, kCardOutline));
+    GdiPen outline(CreatePen(PS_SOLID, 1, palette.Colour(Palette::kCardOutline)));
     {
         SelectGuard font(hdc, normal.Get());
         SelectGuard pen(hdc, outline.Get());
-        SelectGuard brush(hdc, GetStockObject(WHITE_BRUSH));
+        SelectGuard brush(hdc, palette.Brush(Palette::kCardBack));
 
         // Only the rows under the client area can leave a pixel on the
         // bitmap; all the others are passed over without a look.
@@ -64,15 +79,18 @@ void ResultView::OnPaint()
             const JobResult& record = *m_records[i].pRecord;
 
             RoundRect(hdc, row.left + 3, row.top + 1, row.right - 3, row.bottom - 1, 3, 3);
-            ImageList_Draw(m_hImageList, record.bSelected ? 1 : 0, hdc, row.left + checkBounds.left,
-                           row.top + checkBounds.top, ILD_NORMAL);
+            if (palette.Drawn())
+                DrawTickBox(hdc, MovedTo(checkBounds, row), record.bSelected);
+            else
+                ImageList_Draw(m_hImageList, record.bSelected ? 1 : 0, hdc, row.left + checkBounds.left,
+                               row.top + checkBounds.top, ILD_NORMAL);
 
-            SetTextColor(hdc, kProblemColour);
+            SetTextColor(hdc, palette.Colour(Palette::kProblemText));
             SelectObject(hdc, bold.Get());
             RECT desc = MovedTo(descBox, row);
             DrawTextA(hdc, record.sProblem.c_str(), -1, &desc, DT_SINGLELINE | DT_NOPREFIX);
 
-            SetTextColor(hdc, kDetailColour);
+            SetTextColor(hdc, palette.Colour(Palette::kDetailText));
             SelectObject(hdc, normal.Get());
             DrawDetail(hdc, "Section: ", record.sSection, MovedTo(sectionBox, row));
             DrawDetail(hdc, "Value: ", record.sValue, MovedTo(valueBox, row));

@@ -3,13 +3,16 @@
 #include "ui/ovraWelcomePage.h"
 
 #include "platform/ovraInstance.h"
+#include "ui/ovraControlLook.h"
 #include "ui/ovraGdi.h"
+#include "ui/ovraPalette.h"
+
+#include <initializer_list>
 
 namespace ovra {
 
 namespace {
 
-const COLORREF kPanelColour = RGB(237, 242, 252);
 const int kPanelLeft = 426;
 const int kProgramIcon = 107;
 
@@ -59,21 +62,29 @@ void WelcomePage::OnCreate()
         SendMessageA(*choice.pHandle, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
     }
     SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+    ApplyLook();
+}
+
+void WelcomePage::ApplyLook()
+{
+    for (HWND choice : {m_hWndScan, m_hWndRestore, m_hWndManage})
+        ControlLook::Themed(choice);
 }
 
 HBRUSH WelcomePage::OnCtlStaticColor(HDC hdc, HWND)
 {
-    // Made once and kept: the radio buttons ask for it on every paint.
-    static HBRUSH otherBrush = CreateSolidBrush(kPanelColour);
-    SetTextColor(hdc, RGB(0, 0, 0));
-    SetBkColor(hdc, kPanelColour);
-    return otherBrush;
+    // The palette keeps the brush: the radio buttons ask for it on every paint.
+    const Palette& palette = Palette::Current();
+    SetTextColor(hdc, palette.Colour(Palette::kPanelText));
+    SetBkColor(hdc, palette.Colour(Palette::kPanelBack));
+    return palette.Brush(Palette::kPanelBack);
 }
 
 void WelcomePage::OnPaint(HDC hdc)
 {
+    const Palette& palette = Palette::Current();
     RECT left = {0, 0, kPanelLeft, kHeight};
-    FillRect(hdc, &left, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(hdc, &left, palette.Brush(Palette::kPageBack));
 
     HICON icon = static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 48, 48,
                                                LR_DEFAULTCOLOR));
@@ -84,16 +95,18 @@ void WelcomePage::OnPaint(HDC hdc)
 
     SelectGuard font(hdc, m_hFont);
     SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(hdc, palette.Colour(Palette::kIntroText));
     RECT text = {20, 100, 406, 300};
     DrawTextA(hdc, kIntroduction, -1, &text, DT_WORDBREAK);
     RECT prompt = {20, 356, 406, 376};
     DrawTextA(hdc, kPrompt, -1, &prompt, DT_SINGLELINE);
 
     RECT panel = {kPanelLeft, 0, kWidth, kHeight};
-    {
-        GdiBrush brush(CreateSolidBrush(kPanelColour));
-        FillRect(hdc, &panel, brush.Get());
+    FillRect(hdc, &panel, palette.Brush(Palette::kPanelBack));
+    if (palette.Drawn()) {
+        // Where the two panels may share one colour, a line tells them apart.
+        RECT rule = {kPanelLeft, 0, kPanelLeft + 1, kHeight};
+        FillRect(hdc, &rule, palette.Brush(Palette::kRule));
     }
     InflateRect(&panel, -20, -20);
     GdiFont bold(CreatePointFont(hdc, 10, FW_BOLD, "Tahoma"));

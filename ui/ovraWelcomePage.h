@@ -10,6 +10,7 @@ public:
     WelcomePage();
     ~WelcomePage() = default;
 
+    void ApplyLook() override;
     HBRUSH OnCtlStaticColor(HDC hdc, HWND hwndChild) override;
     void OnPaint(HDC hdc) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

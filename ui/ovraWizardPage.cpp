@@ -2,6 +2,7 @@
 
 #include "platform/ovraInstance.h"
 #include "platform/ovraAssert.h"
+#include "ui/ovraPalette.h"
 
 namespace ovra {
 
@@ -15,9 +16,14 @@ WizardPage::WizardPage() : m_hWndPage(nullptr)
 
 HBRUSH WizardPage::OnCtlStaticColor(HDC hdc, HWND)
 {
-    SetTextColor(hdc, RGB(0, 0, 0));
-    SetBkColor(hdc, RGB(255, 255, 255));
-    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    const Palette& palette = Palette::Current();
+    SetTextColor(hdc, palette.Colour(Palette::kPageText));
+    SetBkColor(hdc, palette.Colour(Palette::kPageBack));
+    return palette.Brush(Palette::kPageBack);
+}
+
+void WizardPage::ApplyLook()
+{
 }
 
 void WizardPage::OnPaint(HDC)

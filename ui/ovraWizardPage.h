@@ -17,6 +17,9 @@ public:
     virtual HBRUSH OnCtlStaticColor(HDC hdc, HWND hwndChild);
     virtual void OnPaint(HDC hdc);
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Fits the page's standard controls to the palette's look; the page
+    // repaints itself from the palette anyway.
+    virtual void ApplyLook();
 
     HWND Create(HWND parent);
     void CreateRepaintEvent();
