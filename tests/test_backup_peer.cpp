@@ -264,7 +264,10 @@ TEST_F(TwinBackup, BothBuildsFindTheSameRecordsAndWriteTheSameBackup)
     ASSERT_TRUE(manager.ReadBackup("Theirs.backup2", theirs));
     EXPECT_EQ(RecordTexts(mine), RecordTexts(theirs));
     EXPECT_GE(mine.size(), 3u);
-    EXPECT_EQ(ReadBytes(BackupPath("Mine.backup2")), ReadBytes(BackupPath("Theirs.backup2")));
+    const std::string mineBytes = ReadBytes(BackupPath("Mine.backup2"));
+    const std::string theirBytes = ReadBytes(BackupPath("Theirs.backup2"));
+    EXPECT_TRUE(mineBytes == theirBytes) << "the backups differ: " << mineBytes.size() << " and " << theirBytes.size()
+                                         << " bytes";
     std::printf("%u records, %u bytes, from both builds\n", static_cast<unsigned>(mine.size()),
-                static_cast<unsigned>(ReadBytes(BackupPath("Mine.backup2")).size()));
+                static_cast<unsigned>(mineBytes.size()));
 }
