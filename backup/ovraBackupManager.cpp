@@ -111,6 +111,10 @@ bool BackupManager::WriteKeyBlock(BackupFile& out, HKEY key, const char* name, i
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
                          &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
+    // A value larger than any reader takes back fails the tree, before a
+    // buffer is made for it.
+    if (longestData > BackupFile::kMaxTreeValue)
+        return false;
     if (!out.WriteString(name, std::strlen(name)) || !out.WriteU32(values) || !out.WriteU32(subkeys))
         return false;
 
@@ -125,12 +129,13 @@ bool BackupManager::WriteKeyBlock(BackupFile& out, HKEY key, const char* name, i
             size = static_cast<DWORD>(data.size());
             rc = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type, data.data(), &size);
             if (rc == ERROR_MORE_DATA) {
+                if (size > BackupFile::kMaxTreeValue)
+                    return false;
                 if (size > data.size())
                     data.resize(size);
                 valueName.resize(valueName.size() * 2);
             }
         }
-        // No reader would take a larger value back.
         if (rc != ERROR_SUCCESS || size > BackupFile::kMaxTreeValue)
             return false;
         if (!out.WriteString(valueName.data(), nameLength) || !out.WriteU32(type) || !out.WriteU32(size) ||

@@ -185,14 +185,22 @@ void ExpectFailedBackupLeavesNothing(ovra::BackupManager& manager, std::vector<o
 }
 
 // The second of three records names a value that has vanished, or one too
-// large to save: the backup fails after the first record was written.
+// large to save (a value record's over 16384 bytes, a value in a saved key
+// over 16 MiB): the backup fails after the first record was written.
 TEST_F(BackupStoreTest, RecordThatCannotBeSavedLeavesNoFile)
 {
     add_value(HKEY_CURRENT_USER, kKey, "big", REG_BINARY, std::string(16385, 'b').data(), 16385);
-    for (const char* unsaved : {"gone", "big"}) {
-        SCOPED_TRACE(unsaved);
+    const std::string huge(16 * 1024 * 1024 + 1, 'h');
+    const std::string tree = std::string(kKey) + "\\Huge";
+    add_value(HKEY_CURRENT_USER, tree.c_str(), "h", REG_BINARY, huge.data(), static_cast<DWORD>(huge.size()));
+    const struct {
+        const char* name;
+        int32_t kind;
+    } unsaved[] = {{"gone", ovra::kKindValue}, {"big", ovra::kKindValue}, {"Huge", ovra::kKindKey}};
+    for (const auto& second : unsaved) {
+        SCOPED_TRACE(second.name);
         std::vector<ovra::JobResult> records{MakeRecord(HKEY_CURRENT_USER, kKey, "a", ovra::kKindValue),
-                                             MakeRecord(HKEY_CURRENT_USER, kKey, unsaved, ovra::kKindValue),
+                                             MakeRecord(HKEY_CURRENT_USER, kKey, second.name, second.kind),
                                              MakeRecord(HKEY_CURRENT_USER, kKey, "c", ovra::kKindValue)};
         ExpectFailedBackupLeavesNothing(m_manager, records);
         RemoveFolder();
