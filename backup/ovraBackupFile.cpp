@@ -74,6 +74,14 @@ bool BackupFile::ReadString(std::string& text)
     return true;
 }
 
+bool BackupFile::ReadSize(uint32_t& size, uint32_t cap)
+{
+    uint64_t remaining = 0;
+    if (!ReadU32(size) || !Remaining(remaining))
+        return false;
+    return static_cast<uint64_t>(size) <= cap && static_cast<uint64_t>(size) <= remaining;
+}
+
 bool BackupFile::Skip(uint32_t size)
 {
     uint64_t remaining = 0;

@@ -16,6 +16,11 @@ class BackupFile {
 public:
     // The longest string the format holds, its zero byte included.
     static const uint32_t kMaxString = 16384;
+    // The most data bytes the writer saves for one value: a value record's
+    // value (more fails the record), and a value inside a saved key tree
+    // (more fails the tree). A reader takes no larger size from a file.
+    static const uint32_t kMaxRecordValue = 16384;
+    static const uint32_t kMaxTreeValue = 16 * 1024 * 1024;
     // Smallest encoded value entry (empty name, type, size) and key block
     // (empty name, two counts): a count can never need fewer bytes than this.
     static const uint32_t kMinEntry = 5 + 4 + 4;
@@ -32,6 +37,10 @@ public:
     bool Read(void* data, uint32_t size);
     bool ReadU32(uint32_t& value);
     bool ReadString(std::string& text);
+    // Reads a value's data size and accepts it only when it is at most cap
+    // and no more than the bytes left in the file, compared in 64 bits, so a
+    // size near 4 GiB can never wrap into a small buffer.
+    bool ReadSize(uint32_t& size, uint32_t cap);
     bool Skip(uint32_t size);
 
     // Absolute positions from the start of the file.

@@ -15,9 +15,6 @@ namespace ovra {
 
 namespace {
 
-// A kind 0 value is saved only up to this size; larger data fails the record.
-const DWORD kMaxSavedValue = 16384;
-
 // Names in the ANSI code page can take two bytes per character, while the
 // registry reports its longest names in characters.
 DWORD NameBufferSize(DWORD longest)
@@ -69,9 +66,11 @@ bool BackupManager::WriteRegistryValue(void* file, HKEY root, const char* keyPat
     // another text: the record fails, as an unreadable one does.
     if (!key.Open(root, keyPath, KEY_READ) || !RegText::ValueFitsCodePage(key.Get(), valueName))
         return false;
-    std::vector<BYTE> data(kMaxSavedValue);
+    // A value record's value is saved only up to this size; larger data
+    // fails the record.
+    std::vector<BYTE> data(BackupFile::kMaxRecordValue);
     DWORD type = 0;
-    DWORD size = kMaxSavedValue;
+    DWORD size = BackupFile::kMaxRecordValue;
     if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
         return false;
     BackupFile out(file);
@@ -112,6 +111,10 @@ bool BackupManager::WriteKeyBlock(BackupFile& out, HKEY key, const char* name, i
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
                          &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
+    // A value larger than any reader takes back fails the tree, before a
+    // buffer is made for it.
+    if (longestData > BackupFile::kMaxTreeValue)
+        return false;
     if (!out.WriteString(name, std::strlen(name)) || !out.WriteU32(values) || !out.WriteU32(subkeys))
         return false;
 
@@ -126,12 +129,14 @@ bool BackupManager::WriteKeyBlock(BackupFile& out, HKEY key, const char* name, i
             size = static_cast<DWORD>(data.size());
             rc = RegEnumValueA(key, i, valueName.data(), &nameLength, nullptr, &type, data.data(), &size);
             if (rc == ERROR_MORE_DATA) {
+                if (size > BackupFile::kMaxTreeValue)
+                    return false;
                 if (size > data.size())
                     data.resize(size);
                 valueName.resize(valueName.size() * 2);
             }
         }
-        if (rc != ERROR_SUCCESS)
+        if (rc != ERROR_SUCCESS || size > BackupFile::kMaxTreeValue)
             return false;
         if (!out.WriteString(valueName.data(), nameLength) || !out.WriteU32(type) || !out.WriteU32(size) ||
             !out.Write(data.data(), size))
@@ -169,7 +174,7 @@ bool BackupManager::ReadRecord(void* file, JobResult& record)
     read.nJobId = static_cast<int32_t>(jobId);
     read.nKind = static_cast<int32_t>(kind);
     read.nDataOffset = static_cast<int32_t>(offset);
-    if (read.nKind == kKindValue && !SkipValueBlock(in))
+    if (read.nKind == kKindValue && !SkipValueBlock(in, BackupFile::kMaxRecordValue))
         return false;
     if (read.nKind == kKindKey && !SkipKeyBlock(in, 1))
         return false;
@@ -183,7 +188,7 @@ bool BackupManager::ReadRecord(void* file, JobResult& record)
 void BackupManager::SkipRegistryValue(void* file)
 {
     BackupFile in(file);
-    SkipValueBlock(in);
+    SkipValueBlock(in, BackupFile::kMaxRecordValue);
 }
 
 void BackupManager::SkipRegistryKey(void* file)
@@ -192,10 +197,10 @@ void BackupManager::SkipRegistryKey(void* file)
     SkipKeyBlock(in, 1);
 }
 
-bool BackupManager::SkipValueBlock(BackupFile& in)
+bool BackupManager::SkipValueBlock(BackupFile& in, uint32_t cap)
 {
     uint32_t type = 0, size = 0;
-    return in.ReadU32(type) && in.ReadU32(size) && in.Skip(size);
+    return in.ReadU32(type) && in.ReadSize(size, cap) && in.Skip(size);
 }
 
 // Walks one key block without touching the registry. It is also the check a
@@ -219,7 +224,7 @@ bool BackupManager::SkipKeyBlock(BackupFile& in, int depth)
     if (entries * BackupFile::kMinEntry > remaining)
         return false;
     for (uint32_t i = 0; i < values; ++i) {
-        if (!in.ReadString(name) || !SkipValueBlock(in))
+        if (!in.ReadString(name) || !SkipValueBlock(in, BackupFile::kMaxTreeValue))
             return false;
     }
     for (uint32_t i = 0; i < subkeys; ++i) {

@@ -45,8 +45,10 @@ public:
     static bool IsKnownRoot(uint32_t root);
 
 private:
+    // The count of ticked records, then each of them.
+    bool WriteRecords(void* file, std::vector<JobResult>& records);
     bool WriteKeyBlock(BackupFile& out, HKEY key, const char* name, int depth);
-    bool SkipValueBlock(BackupFile& in);
+    bool SkipValueBlock(BackupFile& in, uint32_t cap);
     bool SkipKeyBlock(BackupFile& in, int depth);
     bool RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool& restored);
 };

@@ -6,6 +6,7 @@
 
 #include "backup/ovraBackupFile.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegView.h"
 
 #include <vector>
 
@@ -14,15 +15,15 @@ namespace ovra {
 namespace {
 
 // Reads type, size and all data bytes of one saved value; the size is checked
-// against the file before anything is allocated. One byte more is kept after
+// against the file and against cap, the most the writer saves, before
+// anything is allocated. One byte more is kept after
 // the data and set non-zero: for string types RegSetValueExA looks one byte
 // past the data and counts a zero there in as a forgotten terminator, which
 // would make the restored value longer than the saved one.
-bool ReadValueData(BackupFile& in, DWORD& type, std::vector<BYTE>& data, DWORD& size)
+bool ReadValueData(BackupFile& in, uint32_t cap, DWORD& type, std::vector<BYTE>& data, DWORD& size)
 {
     uint32_t storedType = 0, storedSize = 0;
-    uint64_t remaining = 0;
-    if (!in.ReadU32(storedType) || !in.ReadU32(storedSize) || !in.Remaining(remaining) || storedSize > remaining)
+    if (!in.ReadU32(storedType) || !in.ReadSize(storedSize, cap))
         return false;
     data.assign(static_cast<size_t>(storedSize) + 1, 0xFF);
     if (!in.Read(data.data(), storedSize))
@@ -50,7 +51,7 @@ bool BackupManager::RestoreRegistryValue(void* file, JobResult& record)
     BackupFile in(file);
     DWORD type = 0, size = 0;
     std::vector<BYTE> data;
-    if (!SeekToData(in, record) || !ReadValueData(in, type, data, size))
+    if (!SeekToData(in, record) || !ReadValueData(in, BackupFile::kMaxRecordValue, type, data, size))
         return false;
     return RegSetValueExA(key.Get(), record.sName.c_str(), 0, type, data.data(), size) == ERROR_SUCCESS;
 }
@@ -92,15 +93,16 @@ bool BackupManager::RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool
         return false;
 
     RegKey key;
-    if (parent == nullptr || RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                             nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    if (parent == nullptr || RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                             KEY_WRITE | RegView::Native(), nullptr, key.Receive(),
+                                             nullptr) != ERROR_SUCCESS)
         restored = false;
 
     std::string valueName;
     std::vector<BYTE> data;
     for (uint32_t i = 0; i < values; ++i) {
         DWORD type = 0, size = 0;
-        if (!in.ReadString(valueName) || !ReadValueData(in, type, data, size))
+        if (!in.ReadString(valueName) || !ReadValueData(in, BackupFile::kMaxTreeValue, type, data, size))
             return false;
         if (key && RegSetValueExA(key.Get(), valueName.c_str(), 0, type, data.data(), size) != ERROR_SUCCESS)
             restored = false;

@@ -84,10 +84,12 @@ void BackupManager::GetBackupName(std::string& name)
 }
 
 // The repair deletes what this wrote, so true means every byte of every
-// ticked record reached the disk; anything less is a failed backup. Only the
-// ticked records are saved, and counted: the repair removes nothing else, and
-// a restore of this file can then never write old data over a value the
-// repair left alone.
+// ticked record reached the disk; anything less is a failed backup, and a
+// failed backup takes its own file away again: a file whose count promises
+// more records than it holds would be listed for restore and put back in
+// part, after the user was told the backup failed. Only the ticked records
+// are saved, and counted: the repair removes nothing else, and a restore of
+// this file can then never write old data over a value the repair left alone.
 bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& records)
 {
     char folder[2048];
@@ -95,21 +97,30 @@ bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& record
     if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name))
         return false;
     CreateDirectoryA(folder, nullptr);
-    // CREATE_NEW: an existing backup is never overwritten.
+    // CREATE_NEW: an existing backup is never overwritten, nor deleted below.
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return false;
-    BackupFile out(file.Get());
+    const bool written = WriteRecords(file.Get(), records) && FlushFileBuffers(file.Get()) != 0;
+    file.Close();
+    if (!written)
+        DeleteFileA(path);
+    return written;
+}
+
+bool BackupManager::WriteRecords(void* file, std::vector<JobResult>& records)
+{
+    BackupFile out(file);
     uint32_t ticked = 0;
     for (const JobResult& record : records)
         ticked += record.bSelected ? 1 : 0;
     if (!out.WriteU32(ticked))
         return false;
     for (JobResult& record : records) {
-        if (record.bSelected && !WriteRecord(file.Get(), record))
+        if (record.bSelected && !WriteRecord(file, record))
             return false;
     }
-    return FlushFileBuffers(file.Get()) != 0;
+    return true;
 }
 
 // A file that ends early or is damaged yields the records before the damage.

@@ -2,6 +2,7 @@
 
 #include "backup/ovraContainerKeys.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegView.h"
 
 #include <cstdint>
 #include <vector>
@@ -108,7 +109,7 @@ bool Executor::DeleteRegistrySubkey(HKEY key, const char* subkey)
             }
         }
     }
-    return RegDeleteKeyA(key, subkey) == ERROR_SUCCESS;
+    return RegView::DeleteSubkey(key, subkey);
 }
 
 } // namespace ovra

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ovraRegView.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -16,10 +18,14 @@ public:
     RegKey& operator=(const RegKey&) = delete;
 
     // Opens path under parent; true when the registry answered success.
+    // The path is taken in the machine's native view unless access asks for
+    // the 32-bit one (RegView::Native).
     bool Open(HKEY parent, const char* path, REGSAM access)
     {
         Close();
         HKEY key = nullptr;
+        if ((access & KEY_WOW64_32KEY) == 0)
+            access |= RegView::Native();
         if (RegOpenKeyExA(parent, path, 0, access, &key) != ERROR_SUCCESS)
             return false;
         m_hKey = key;

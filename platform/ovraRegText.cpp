@@ -3,6 +3,7 @@
 #include "platform/ovraCodePage.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegView.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -56,7 +57,8 @@ bool TreeFits(HKEY key, int depth)
         if (!CodePage::IsExact(name.data(), nameLength))
             return false;
         RegKey subkey;
-        if (depth >= kMaxDepth || RegOpenKeyExW(key, name.data(), 0, KEY_READ, subkey.Receive()) != ERROR_SUCCESS)
+        if (depth >= kMaxDepth ||
+            RegOpenKeyExW(key, name.data(), 0, KEY_READ | RegView::Native(), subkey.Receive()) != ERROR_SUCCESS)
             continue;
         if (!TreeFits(subkey.Get(), depth + 1))
             return false;

@@ -1,5 +1,6 @@
 #include "platform/ovraRegView.h"
 
+#include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
 
 #include <cwctype>
@@ -87,10 +88,22 @@ bool RegView::TwinCandidate(HKEY root, const char* path, std::string& twin)
     return false;
 }
 
+REGSAM RegView::Native()
+{
+    // On 32-bit Windows the flag has no meaning; it is left out there.
+    return PathViews::TwoViews() ? KEY_WOW64_64KEY : 0;
+}
+
+bool RegView::DeleteSubkey(HKEY key, const char* name)
+{
+    // RegDeleteKeyA would look the name up in the caller's own view.
+    return RegDeleteKeyExA(key, name, Native(), 0) == ERROR_SUCCESS;
+}
+
 std::vector<std::string> RegView::AreaPaths(HKEY root, const char* path)
 {
     std::vector<std::string> paths{path};
-    if (sizeof(void*) != 8)
+    if (!PathViews::TwoViews())
         return paths;
     std::string candidate;
     if (!TwinCandidate(root, path, candidate))

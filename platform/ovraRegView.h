@@ -14,14 +14,27 @@ namespace ovra {
 // that scans only its own view never sees the entries of 32-bit programs.
 class RegView {
 public:
-    // The key paths below root at which the area path is scanned: path
-    // itself, and, in a 64-bit program, the real path of its 32-bit twin when
-    // the twin is a key of its own. The registry is asked which keys are one
-    // key; nothing here lists them. A twin whose real path cannot be
-    // confirmed is left out, so every record names exactly the key it was
-    // found in, and backup, deletion and restore, which open plain paths,
-    // act on that key. A 32-bit program keeps to its own view.
+    // The access flag that opens a path in the machine's native view:
+    // KEY_WOW64_64KEY on 64-bit Windows, 0 on 32-bit Windows. Every key the
+    // program opens, creates or deletes goes through it (RegKey adds it), so
+    // a key path means one key whichever of the two programs reads it: a
+    // 32-bit twin is always spelt with its Wow6432Node, as the 64-bit
+    // program sees it, and backups written by either program name the same
+    // keys.
+    static REGSAM Native();
+
+    // The key paths below root at which the area path is scanned, in native
+    // terms: path itself, and on 64-bit Windows the real path of its 32-bit
+    // twin when the twin is a key of its own. The 32-bit program scans both
+    // as the 64-bit one does, so both find the same records. The registry is
+    // asked which keys are one key; nothing here lists them. A twin whose
+    // real path cannot be confirmed is left out, so every record names
+    // exactly the key it was found in, and backup, deletion and restore act
+    // on that key.
     static std::vector<std::string> AreaPaths(HKEY root, const char* path);
+
+    // Deletes the empty subkey name of an open key in the native view.
+    static bool DeleteSubkey(HKEY key, const char* name);
 
     // True when the two open keys are one key of the registry: their full
     // names, as the registry gives them, are equal.

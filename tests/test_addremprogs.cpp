@@ -1,6 +1,7 @@
 // The uninstall-entries and installer-folders check against the prefix's
 // real registry and files.
 #include "checks/ovraAddRemProgsJob.h"
+#include "platform/ovraRegView.h"
 #include "ovraTestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -60,12 +61,13 @@ void ExpectFolder(const JobResult& r, const std::string& folder)
     EXPECT_TRUE(r.bSelected);
 }
 
-// Names under a key in the registry's own enumeration order.
+// Names under a key in the registry's own enumeration order, in the native
+// view where the check reads it.
 std::vector<std::string> Enumerate(const char* path, bool values)
 {
     std::vector<std::string> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | ovra::RegView::Native(), &key) != ERROR_SUCCESS)
         return names;
     char name[4096];
     for (DWORD i = 0;; ++i) {

@@ -99,10 +99,15 @@ protected:
     // Restores every record from `bytes` through the offsets of the whole
     // file: each intact record comes back whole, and a damaged one fails and
     // leaves nothing of itself in the registry.
-    void RestoreFrom(const std::string& bytes, const std::vector<bool>& intact, const std::string& where)
+    // A length beyond the bytes makes the file that long, sparse.
+    void RestoreFrom(const std::string& bytes, const std::vector<bool>& intact, const std::string& where,
+                     uint64_t length = 0)
     {
         ClearTargets();
         ASSERT_TRUE(WriteBytes(BackupPath(kFile), bytes));
+        if (length > bytes.size()) {
+            ASSERT_TRUE(Extend(BackupPath(kFile), length));
+        }
         HANDLE file = OpenForRestore(BackupPath(kFile));
         ovra::BackupManager manager;
         ovra::Executor executor;
@@ -117,6 +122,18 @@ protected:
                 EXPECT_EQ(intact[i] ? m_values[record.sName] : "<missing>", ValueData(record.sName)) << where;
             }
         }
+    }
+
+    static bool Extend(const std::string& path, uint64_t length)
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(length);
+        const bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        return ok;
     }
 
     std::vector<bool> AllBut(size_t damaged) const
@@ -260,6 +277,41 @@ TEST_F(BackupDamageTest, AbsurdLengthsCountsAndSizes)
         // nothing of it reaches the registry; records before it come back.
         if (c.damaged != kNone)
             RestoreFrom(bytes, AllBut(c.damaged), c.what);
+    }
+}
+
+// A file past 4 GiB (sparse) leaves room for any 32-bit size, so only the
+// cap on what the writer saves stops a value size of 0xFFFFFFFF: a value
+// record's value or a value inside a saved tree. The reader refuses that
+// record, and its restore writes nothing of it; a build that took size + 1 in
+// 32 bits would have read 4 GiB into an empty buffer.
+TEST_F(BackupDamageTest, HugeValueSizeInAFilePastFourGigabytes)
+{
+    const uint64_t length = (uint64_t{1} << 32) + 65536;
+    const size_t valueSize = static_cast<size_t>(m_read[0].nDataOffset) + 4;
+    const size_t keyBlock = static_cast<size_t>(m_read[1].nDataOffset);
+    const size_t firstEntry = keyBlock + 4 + GetU32(m_bytes, keyBlock) + 8;
+    const size_t entrySize = firstEntry + 4 + GetU32(m_bytes, firstEntry) + 4;
+    const struct {
+        const char* what;
+        size_t at;
+        size_t whole;
+        size_t damaged;
+    } cases[] = {{"value record", valueSize, 0, 0}, {"value in a saved tree", entrySize, 1, 1}};
+    ovra::BackupManager manager;
+    for (const auto& c : cases) {
+        std::string bytes = m_bytes;
+        PutU32(bytes, c.at, 0xFFFFFFFFu);
+        RestoreFrom(bytes, AllBut(c.damaged), c.what, length);
+        LARGE_INTEGER size = {};
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(GetFileAttributesExA(BackupPath(kFile).c_str(), GetFileExInfoStandard, &data));
+        size.LowPart = data.nFileSizeLow;
+        size.HighPart = static_cast<LONG>(data.nFileSizeHigh);
+        ASSERT_EQ(length, static_cast<uint64_t>(size.QuadPart)) << c.what;
+        std::vector<ovra::JobResult> read;
+        ASSERT_TRUE(manager.ReadBackup(kFile, read)) << c.what;
+        EXPECT_EQ(c.whole, read.size()) << c.what;
     }
 }
 

@@ -162,41 +162,54 @@ TEST_F(BackupStoreTest, FileShorterThanItsCountYieldsItsRecords)
     }
 }
 
-TEST_F(BackupStoreTest, VanishedValueStopsTheBackupAfterItsFields)
+// A backup that fails part way takes its own file away: the restore list is
+// what it was before, and the failed file's name is free again.
+void ExpectFailedBackupLeavesNothing(ovra::BackupManager& manager, std::vector<ovra::JobResult>& records)
 {
-    std::vector<ovra::JobResult> records{MakeRecord(HKEY_CURRENT_USER, kKey, "a", ovra::kKindValue),
-                                         MakeRecord(HKEY_CURRENT_USER, kKey, "b", ovra::kKindValue),
-                                         MakeRecord(HKEY_CURRENT_USER, kKey, "c", ovra::kKindValue)};
-    delete_value(HKEY_CURRENT_USER, kKey, "b");
+    create_dir(BackupFolder().c_str());
+    create_file(BackupPath(Numbered(1)).c_str(), "earlier");
+    std::vector<std::string> before;
+    manager.GetBackupList(before);
     std::string name;
-    m_manager.GetBackupName(name);
-    EXPECT_FALSE(m_manager.WriteBackup(name.c_str(), records));
+    manager.GetBackupName(name);
+    ASSERT_EQ(Numbered(2), name);
+    EXPECT_FALSE(manager.WriteBackup(name.c_str(), records));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(BackupPath(name).c_str()));
+    std::vector<std::string> after;
+    manager.GetBackupList(after);
+    EXPECT_EQ(before, after);
+    std::string next;
+    manager.GetBackupName(next);
+    EXPECT_EQ(name, next);
+    EXPECT_EQ("earlier", ReadBytes(BackupPath(Numbered(1))));
+}
 
-    // Count 3, the first record whole, the second's fields only.
-    std::vector<ovra::JobResult> first{records[0]};
-    ASSERT_TRUE(WriteRecordsTo(BackupPath("expected"), first));
-    const std::string& b = records[1].sName;
-    const size_t fields = 4 + 5 * 5 + records[1].sKeyPath.size() + b.size() + records[1].sSection.size() +
-                          records[1].sValue.size() + records[1].sProblem.size() + 8;
-    const std::string bytes = ReadBytes(BackupPath(name));
-    const std::string whole = ReadBytes(BackupPath("expected"));
-    ASSERT_EQ(whole.size() + fields, bytes.size());
-    EXPECT_EQ(3, bytes[0]);
-    EXPECT_EQ(whole.substr(1), bytes.substr(1, whole.size() - 1));
-    DeleteFileA(BackupPath("expected").c_str());
-
-    std::vector<ovra::JobResult> read;
-    ASSERT_TRUE(m_manager.ReadBackup(name.c_str(), read));
-    ASSERT_EQ(1u, read.size());
-    EXPECT_TRUE(SameFields(records[0], read[0]));
-    std::vector<std::string> names;
-    m_manager.GetBackupList(names);
-    EXPECT_EQ(std::vector<std::string>{name}, names);
+// The second of three records names a value that has vanished, or one too
+// large to save (a value record's over 16384 bytes, a value in a saved key
+// over 16 MiB): the backup fails after the first record was written.
+TEST_F(BackupStoreTest, RecordThatCannotBeSavedLeavesNoFile)
+{
+    add_value(HKEY_CURRENT_USER, kKey, "big", REG_BINARY, std::string(16385, 'b').data(), 16385);
+    const std::string huge(16 * 1024 * 1024 + 1, 'h');
+    const std::string tree = std::string(kKey) + "\\Huge";
+    add_value(HKEY_CURRENT_USER, tree.c_str(), "h", REG_BINARY, huge.data(), static_cast<DWORD>(huge.size()));
+    const struct {
+        const char* name;
+        int32_t kind;
+    } unsaved[] = {{"gone", ovra::kKindValue}, {"big", ovra::kKindValue}, {"Huge", ovra::kKindKey}};
+    for (const auto& second : unsaved) {
+        SCOPED_TRACE(second.name);
+        std::vector<ovra::JobResult> records{MakeRecord(HKEY_CURRENT_USER, kKey, "a", ovra::kKindValue),
+                                             MakeRecord(HKEY_CURRENT_USER, kKey, second.name, second.kind),
+                                             MakeRecord(HKEY_CURRENT_USER, kKey, "c", ovra::kKindValue)};
+        ExpectFailedBackupLeavesNothing(m_manager, records);
+        RemoveFolder();
+    }
 }
 
 // Runs only under the file-size limit that tests/CMakeLists.txt sets for it
 // (ulimit -f): the system refuses the backup's writes part way, as a full
-// disk does, and the backup must say so.
+// disk does, and the backup must say so and leave no file behind.
 TEST_F(BackupStoreTest, RefusedWrites)
 {
     const char* limit = std::getenv("OVRA_FILE_LIMIT_KB");
@@ -211,10 +224,7 @@ TEST_F(BackupStoreTest, RefusedWrites)
 
     std::vector<ovra::JobResult> records{MakeRecord(HKEY_CURRENT_USER, kKey, "a", ovra::kKindValue),
                                          MakeRecord(HKEY_CURRENT_USER, kKey, "Tree", ovra::kKindKey)};
-    std::string name;
-    m_manager.GetBackupName(name);
-    EXPECT_FALSE(m_manager.WriteBackup(name.c_str(), records));
-    EXPECT_EQ(bytes, ReadBytes(BackupPath(name)).size());
+    ExpectFailedBackupLeavesNothing(m_manager, records);
     EXPECT_EQ(before, dump_tree(HKEY_CURRENT_USER, kKey));
 }
 

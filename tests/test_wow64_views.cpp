@@ -4,6 +4,7 @@
 // view's folders are live. Seeded in the prefix's real registry and folders.
 #include "backup/ovraExecutor.h"
 #include "platform/ovraExistenceCache.h"
+#include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraSweepline.h"
 #include "ovraBackupTestFiles.h"
@@ -161,8 +162,9 @@ protected:
 
 } // namespace
 
-// The 64-bit program's record names a twin by its real path, and a key both
-// views share is found there, once; the 32-bit program keeps to its view.
+// Either program's record names a twin by its real path in native terms,
+// and a key both views share is found there, once; on 32-bit Windows there
+// is one view and the path is the key itself.
 TEST_F(Wow64Views, DeadEntryOfEachAreaIsFoundOnceAndComesBackInItsOwnKey)
 {
     for (const Area& area : kAreas) {

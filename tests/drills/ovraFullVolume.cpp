@@ -132,14 +132,13 @@ TEST_F(FullVolume, BackupThatRunsOutOfRoomStopsTheRepairBeforeAnyDeletion)
     EXPECT_EQ(caption, "FAILURE");
     EXPECT_EQ(text, "Failed to create a backup file. Your system will not be modified.");
 
-    // What the failed write left on the drive.
-    WIN32_FILE_ATTRIBUTE_DATA partial = {};
-    const bool written =
-        GetFileAttributesExA("T:\\backups\\AutomaticBackup001.backup2", GetFileExInfoStandard, &partial) != FALSE;
+    // The failed backup took its own file away: nothing is left to restore.
+    const bool left = GetFileAttributesA("T:\\backups\\AutomaticBackup001.backup2") != INVALID_FILE_ATTRIBUTES;
+    EXPECT_FALSE(left) << "the failed backup's file is still on the drive";
     ULARGE_INTEGER free = {};
     GetDiskFreeSpaceExA("T:\\", &free, nullptr, nullptr);
-    std::printf("tiny drive (%s): backup stopped at %lu bytes of at least %lu, %llu bytes left on the drive\n",
-                kind, written ? partial.nFileSizeLow : 0ul, static_cast<unsigned long>(kEntries * kBlobSize),
+    std::printf("tiny drive (%s): backup of at least %lu bytes failed, %s, %llu bytes free on the drive\n", kind,
+                static_cast<unsigned long>(kEntries * kBlobSize), left ? "its file left behind" : "no file left",
                 static_cast<unsigned long long>(free.QuadPart));
 
     ASSERT_TRUE(StartedProgram::Answer(box, "OK"));

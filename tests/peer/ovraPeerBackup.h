@@ -1,14 +1,18 @@
 #pragma once
 
-// The backup that the two builds hand each other: one value and one key tree
-// under HKEY_CURRENT_USER\Software, which both registry views share, so the
-// x86 and the x64 program name the same keys.
+// The backups that the two builds hand each other: one value and one key
+// tree under HKEY_CURRENT_USER\Software, which both registry views share, and
+// whatever a scan of the whole catalogue finds, which on 64-bit Windows
+// includes the 32-bit twins of the checked keys, named in native terms.
 #include "backup/ovraBackupManager.h"
 #include "backup/ovraExecutor.h"
+#include "platform/ovraExistenceCache.h"
+#include "scan/ovraJobEnumerator.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace ovrapeer {
@@ -65,12 +69,38 @@ inline bool Write(const char* name)
     return ovra::BackupManager().WriteBackup(name, records);
 }
 
+// Every check once, inside a scan's existence cache, as a scan runs them;
+// with a marker, only the records whose name or value holds it.
+inline std::vector<ovra::JobResult> Scan(const char* marker)
+{
+    ovra::JobEnumerator catalogue;
+    ovra::ExistenceCache::Scope cache;
+    ovra::JobStatus status;
+    std::vector<ovra::JobResult> found, kept;
+    for (ovra::Job* job : catalogue.m_jobs)
+        job->OnRun(status, found);
+    for (const ovra::JobResult& record : found)
+        if (!marker || std::strstr(record.sName.c_str(), marker) || std::strstr(record.sValue.c_str(), marker))
+            kept.push_back(record);
+    return kept;
+}
+
+// Scans, and writes what it found to a backup of this name; with remove,
+// then deletes it as a repair does.
+inline bool ScanAndWrite(const char* name, const char* marker, bool remove)
+{
+    std::vector<ovra::JobResult> records = Scan(marker);
+    if (records.empty() || !ovra::BackupManager().WriteBackup(name, records))
+        return false;
+    return !remove || ovra::Executor().DeleteRecords(records);
+}
+
 // Writes every record of the backup of this name back into the registry.
 inline bool Restore(const char* name)
 {
     ovra::BackupManager manager;
     std::vector<ovra::JobResult> records;
-    if (!manager.ReadBackup(name, records) || records.size() != 2)
+    if (!manager.ReadBackup(name, records) || records.empty())
         return false;
     char folder[2048], path[4096];
     ovra::BackupManager::GetBackupDirectory(folder);

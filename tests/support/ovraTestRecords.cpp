@@ -1,6 +1,7 @@
 #include "ovraTestRecords.h"
 
 #include "ovraTestRegistry.h"
+#include "platform/ovraRegView.h"
 #include "scan/ovraJobEnumerator.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ namespace {
 bool KeyExists(HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | ovra::RegView::Native(), &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -97,8 +98,9 @@ bool KeyExists(HKEY root, const char* path)
 void MoveKey(HKEY root, const std::string& from, const std::string& to)
 {
     HKEY source = nullptr, target = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(root, from.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS) << from;
-    ASSERT_EQ(RegCreateKeyExA(root, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr),
+    const REGSAM native = ovra::RegView::Native();
+    ASSERT_EQ(RegOpenKeyExA(root, from.c_str(), 0, KEY_READ | native, &source), ERROR_SUCCESS) << from;
+    ASSERT_EQ(RegCreateKeyExA(root, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | native, nullptr, &target, nullptr),
               ERROR_SUCCESS)
         << to;
     const LONG rc = RegCopyTreeA(source, nullptr, target);

@@ -1,5 +1,7 @@
 #include "ovraTestRegistry.h"
 
+#include "platform/ovraRegView.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +14,13 @@
 namespace ovratest {
 
 namespace {
+
+// Tests name keys as the program does, in the machine's native view: a
+// 32-bit twin is spelt with its Wow6432Node in both builds.
+REGSAM Native()
+{
+    return ovra::RegView::Native();
+}
 
 std::string Hex(const void* data, DWORD size)
 {
@@ -55,7 +64,7 @@ void DumpKey(HKEY key, const std::string& indent, std::string& out)
         }
         out += indent + "key '" + std::string(sub.data(), subLen) + "'\n";
         HKEY child = nullptr;
-        if (RegOpenKeyExA(key, sub.data(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(key, sub.data(), 0, KEY_READ | Native(), &child) == ERROR_SUCCESS) {
             DumpKey(child, indent + "  ", out);
             RegCloseKey(child);
         } else {
@@ -67,7 +76,7 @@ void DumpKey(HKEY key, const std::string& indent, std::string& out)
 LONG DeleteTreeA(HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key);
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS | Native(), &key);
     if (rc != ERROR_SUCCESS)
         return rc;
     // On the heap: trees hundreds of levels deep must not exhaust the stack.
@@ -80,7 +89,7 @@ LONG DeleteTreeA(HKEY root, const char* path)
             break;
     }
     RegCloseKey(key);
-    return RegDeleteKeyA(root, path);
+    return RegDeleteKeyExA(root, path, Native(), 0);
 }
 
 } // namespace
@@ -88,7 +97,7 @@ LONG DeleteTreeA(HKEY root, const char* path)
 void add_key_(const char* file, int line, HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | Native(), nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) {
         ADD_FAILURE_AT(file, line) << "RegCreateKeyExA(" << path << ") failed: " << rc;
         return;
@@ -100,7 +109,7 @@ void add_value_(const char* file, int line, HKEY root, const char* path, const c
                 const void* data, DWORD size)
 {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | Native(), nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) {
         ADD_FAILURE_AT(file, line) << "RegCreateKeyExA(" << path << ") failed: " << rc;
         return;
@@ -121,7 +130,7 @@ void verify_value_(const char* file, int line, HKEY root, const char* path, cons
                    const void* data, DWORD size)
 {
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key);
     if (rc != ERROR_SUCCESS) {
         ADD_FAILURE_AT(file, line) << "key " << path << " missing: " << rc;
         return;
@@ -147,7 +156,7 @@ void verify_value_(const char* file, int line, HKEY root, const char* path, cons
 void verify_value_missing_(const char* file, int line, HKEY root, const char* path, const char* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key) != ERROR_SUCCESS)
         return;
     LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
@@ -159,7 +168,7 @@ void verify_value_missing_(const char* file, int line, HKEY root, const char* pa
 void verify_key_(const char* file, int line, HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key);
     if (rc != ERROR_SUCCESS)
         ADD_FAILURE_AT(file, line) << "key " << path << " missing: " << rc;
     else
@@ -169,7 +178,7 @@ void verify_key_(const char* file, int line, HKEY root, const char* path)
 void verify_key_missing_(const char* file, int line, HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key);
     if (rc == ERROR_SUCCESS) {
         RegCloseKey(key);
         ADD_FAILURE_AT(file, line) << "key " << path << " still present";
@@ -188,7 +197,7 @@ void delete_tree_(const char* file, int line, HKEY root, const char* path)
 void delete_value_(const char* file, int line, HKEY root, const char* path, const char* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE | Native(), &key) != ERROR_SUCCESS)
         return;
     LONG rc = RegDeleteValueA(key, name);
     RegCloseKey(key);
@@ -264,7 +273,7 @@ void remove_dir_tree_(const char* file, int line, const char* path)
 std::string dump_tree(HKEY root, const char* path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key) != ERROR_SUCCESS)
         return "<missing>";
     std::string out;
     DumpKey(key, "", out);
@@ -276,7 +285,7 @@ void add_sz_w_(const char* file, int line, HKEY root, const wchar_t* path, const
                const wchar_t* text, DWORD type)
 {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG rc = RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | Native(), nullptr, &key, nullptr);
     if (rc == ERROR_SUCCESS) {
         rc = RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text),
                             static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
@@ -288,9 +297,14 @@ void add_sz_w_(const char* file, int line, HKEY root, const wchar_t* path, const
 
 void delete_tree_w_(const char* file, int line, HKEY root, const wchar_t* path)
 {
-    LONG rc = RegDeleteTreeW(root, path);
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS | Native(), &key);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegDeleteTreeW(key, nullptr);
+        RegCloseKey(key);
+    }
     if (rc == ERROR_SUCCESS)
-        rc = RegDeleteKeyW(root, path);
+        rc = RegDeleteKeyExW(root, path, Native(), 0);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
         ADD_FAILURE_AT(file, line) << "deleting a wide tree failed: " << rc;
 }
@@ -325,7 +339,7 @@ void DumpKeyW(HKEY key, const std::wstring& prefix, std::wstring& out)
     for (const std::wstring& subkey : subkeys) {
         out += prefix + subkey + L"\\\n";
         HKEY child = nullptr;
-        if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ, &child) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ | Native(), &child) == ERROR_SUCCESS) {
             DumpKeyW(child, prefix + subkey + L"\\", out);
             RegCloseKey(child);
         }
@@ -337,7 +351,7 @@ void DumpKeyW(HKEY key, const std::wstring& prefix, std::wstring& out)
 std::wstring dump_tree_w(HKEY root, const wchar_t* path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | Native(), &key) != ERROR_SUCCESS)
         return L"<missing>";
     std::wstring out;
     DumpKeyW(key, L"", out);
