@@ -208,7 +208,7 @@ void delete_value_(const char* file, int line, HKEY root, const char* path, cons
 bool value_present(HKEY root, const char* path, const char* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | Native(), &key) != ERROR_SUCCESS)
         return false;
     const bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
