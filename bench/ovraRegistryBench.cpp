@@ -113,8 +113,11 @@ void RegistryBench::ReportCache()
     ExistenceCache::Scope scope;
     JobStatus status;
     std::vector<JobResult> results;
-    for (Job* job : m_catalogue.m_jobs)
+    for (Job* job : m_catalogue.m_jobs) {
+        const Stopwatch watch;
         job->OnRun(status, results);
+        std::printf("INFO job%d_ms %.1f\n", job->m_nId, watch.Ms());
+    }
     std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
                 scope.Get().Hits());
 }
