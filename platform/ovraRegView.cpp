@@ -90,8 +90,15 @@ bool RegView::TwinCandidate(HKEY root, const char* path, std::string& twin)
 
 REGSAM RegView::Native()
 {
+#ifdef _WIN64
+    // The flag would change nothing for a 64-bit program, and it is not
+    // free: Wine opens a new classes root for every HKEY_CLASSES_ROOT path
+    // opened with a view flag, one more round trip to its server each time.
+    return 0;
+#else
     // On 32-bit Windows the flag has no meaning; it is left out there.
     return PathViews::TwoViews() ? KEY_WOW64_64KEY : 0;
+#endif
 }
 
 bool RegView::DeleteSubkey(HKEY key, const char* name)

@@ -15,7 +15,9 @@ namespace ovra {
 class RegView {
 public:
     // The access flag that opens a path in the machine's native view:
-    // KEY_WOW64_64KEY on 64-bit Windows, 0 on 32-bit Windows. Every key the
+    // KEY_WOW64_64KEY for the 32-bit program on 64-bit Windows, 0 for the
+    // 64-bit program (its own view is the native one) and on 32-bit
+    // Windows. Every key the
     // program opens, creates or deletes goes through it (RegKey adds it), so
     // a key path means one key whichever of the two programs reads it: a
     // 32-bit twin is always spelt with its Wow6432Node, as the 64-bit
