@@ -4,8 +4,8 @@
 
 namespace ovra {
 
-// A lock shared by the scan thread and the user-interface thread; Guard
-// holds it for one scope.
+// A lock shared by threads (the scan's and the user interface's, or the
+// threads of one walk); Guard holds it for one scope.
 class CriticalSection {
 public:
     CriticalSection() { InitializeCriticalSection(&m_section); }

@@ -2,6 +2,8 @@
 
 #include "platform/ovraCodePage.h"
 
+#include <utility>
+
 namespace ovra {
 
 namespace {
@@ -34,7 +36,9 @@ ExistenceCache* ExistenceCache::Active()
 
 bool ExistenceCache::Find(const char* path, bool& exists, bool native)
 {
-    const auto it = m_answers.find(FoldedKey(path, native));
+    const std::string key = FoldedKey(path, native);
+    CriticalSection::Guard guard(m_lock);
+    const auto it = m_answers.find(key);
     if (it != m_answers.end() && (it->second.bExists || it->second.strSpelling == path)) {
         exists = it->second.bExists;
         ++m_nHits;
@@ -48,7 +52,9 @@ void ExistenceCache::Remember(const char* path, bool exists, bool native)
 {
     // A found answer is never replaced by a missing one: the file existed
     // during this scan. A missing answer keeps its first spelling.
-    const auto inserted = m_answers.try_emplace(FoldedKey(path, native), Answer{exists, exists ? std::string() : path});
+    std::string key = FoldedKey(path, native);
+    CriticalSection::Guard guard(m_lock);
+    const auto inserted = m_answers.try_emplace(std::move(key), Answer{exists, exists ? std::string() : path});
     if (!inserted.second && exists && !inserted.first->second.bExists)
         inserted.first->second = Answer{true, std::string()};
 }
@@ -65,6 +71,7 @@ int ExistenceCache::DriveIndex(char letter)
 bool ExistenceCache::FindDriveType(char letter, unsigned& type) const
 {
     const int i = DriveIndex(letter);
+    CriticalSection::Guard guard(m_lock);
     if (i < 0 || !m_driveKnown[i])
         return false;
     type = m_driveTypes[i];
@@ -76,8 +83,21 @@ void ExistenceCache::RememberDriveType(char letter, unsigned type)
     const int i = DriveIndex(letter);
     if (i < 0)
         return;
+    CriticalSection::Guard guard(m_lock);
     m_driveTypes[i] = type;
     m_driveKnown[i] = true;
+}
+
+unsigned long ExistenceCache::Hits() const
+{
+    CriticalSection::Guard guard(m_lock);
+    return m_nHits;
+}
+
+unsigned long ExistenceCache::Misses() const
+{
+    CriticalSection::Guard guard(m_lock);
+    return m_nMisses;
 }
 
 ExistenceCache::Scope::Scope() : m_pPrevious(t_pActive)
@@ -86,6 +106,16 @@ ExistenceCache::Scope::Scope() : m_pPrevious(t_pActive)
 }
 
 ExistenceCache::Scope::~Scope()
+{
+    t_pActive = m_pPrevious;
+}
+
+ExistenceCache::Share::Share(ExistenceCache* cache) : m_pPrevious(t_pActive)
+{
+    t_pActive = cache;
+}
+
+ExistenceCache::Share::~Share()
 {
     t_pActive = m_pPrevious;
 }

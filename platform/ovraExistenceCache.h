@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ovraCriticalSection.h"
+
 #include <string>
 #include <unordered_map>
 
@@ -10,10 +12,13 @@ namespace ovra {
 // COM classes share one server library), so a scan asks the file system once
 // per path. A cache lives only as long as the Scope that the scan opens on
 // its own thread: nothing is kept from one scan to the next, so every scan
-// sees each file as it is when the scan first looks at it.
+// sees each file as it is when the scan first looks at it. Threads that walk
+// part of a key for the scan share its cache (Share); every call takes the
+// cache's lock.
 class ExistenceCache {
 public:
     class Scope;
+    class Share;
 
     ExistenceCache();
     ExistenceCache(const ExistenceCache&) = delete;
@@ -38,8 +43,8 @@ public:
     bool FindDriveType(char letter, unsigned& type) const;
     void RememberDriveType(char letter, unsigned type);
 
-    unsigned long Hits() const { return m_nHits; }
-    unsigned long Misses() const { return m_nMisses; }
+    unsigned long Hits() const;
+    unsigned long Misses() const;
 
 private:
     struct Answer {
@@ -49,6 +54,7 @@ private:
 
     static int DriveIndex(char letter);
 
+    mutable CriticalSection m_lock; // guards every member below
     std::unordered_map<std::string, Answer> m_answers; // keyed by the ASCII-folded path
     unsigned m_driveTypes[26];
     bool m_driveKnown[26];
@@ -69,6 +75,20 @@ public:
 
 private:
     ExistenceCache m_cache;
+    ExistenceCache* m_pPrevious;
+};
+
+// Makes another thread's cache (may be null) the calling thread's for its
+// own lifetime, without owning it, and puts the previous one back when it
+// ends. The cache must outlive the Share.
+class ExistenceCache::Share {
+public:
+    explicit Share(ExistenceCache* cache);
+    ~Share();
+    Share(const Share&) = delete;
+    Share& operator=(const Share&) = delete;
+
+private:
     ExistenceCache* m_pPrevious;
 };
 

@@ -7,8 +7,9 @@ namespace ovra {
 
 // Handed to a running job: the count of records it appended, and the cancel
 // request that the user-interface thread sets while the scan thread polls it.
+// A job may walk a large key on several threads at once, so both are atomic.
 struct JobStatus {
-    int32_t nCount = 0;
+    std::atomic<int32_t> nCount{0};
     std::atomic<bool> bCancel{false};
 };
 
