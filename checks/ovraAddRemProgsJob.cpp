@@ -42,7 +42,8 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
             // The machine's list is shown by its key path alone, as it always
             // was; the user's list, a key of the same name, with its root.
             const std::string section = root == HKEY_LOCAL_MACHINE ? area : RegWalk::Section(root, keyPath);
-            RegWalk::Subkeys(root, keyPath, &status.bCancel, [&](HKEY uninstall, const char* name) {
+            RegWalk::SplitSubkeys(root, keyPath, status, results, [&](HKEY uninstall, const char* name,
+                                                                      std::vector<JobResult>& records) {
                 char data[kRegTextSize];
                 char expanded[kRegTextSize];
                 RegKey entry;
@@ -57,7 +58,7 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
                     return;
                 // The shown text is cut to its buffer when name and command together
                 // do not fit; the record itself names the entry in full.
-                RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section,
+                RegWalk::Report(*this, status, records, root, keyPath, name, kProblem, section,
                                 RegText::Display("%s = %s", name, command), kKindKey);
             });
         }

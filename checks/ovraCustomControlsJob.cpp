@@ -1,6 +1,7 @@
 #include "checks/ovraCustomControlsJob.h"
 
 #include "platform/ovraFileUtils.h"
+#include "platform/ovraRegKey.h"
 #include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraTypeLibVersion.h"
@@ -60,12 +61,17 @@ void CustomControlsJob::ScanClasses(JobStatus& status, std::vector<JobResult>& r
         RegWalk::Subkeys(HKEY_CURRENT_USER, userArea.c_str(), &status.bCancel,
                          [&](HKEY, const char* name) { userClasses.insert(Folded(name)); });
         const std::string machineArea = kMachineClasses + area;
-        RegWalk::Subkeys(HKEY_CLASSES_ROOT, area.c_str(), &status.bCancel, [&](HKEY, const char* name) {
-            if (userClasses.count(Folded(name)))
-                ReportDeadServer(HKEY_LOCAL_MACHINE, machineArea.c_str(), name, status, results);
-            else
-                ReportDeadServer(HKEY_CLASSES_ROOT, area.c_str(), name, status, results);
-        });
+        RegKey machine;
+        if (!userClasses.empty())
+            machine.Open(HKEY_LOCAL_MACHINE, machineArea.c_str(), KEY_READ);
+        RegWalk::SplitSubkeys(HKEY_CLASSES_ROOT, area.c_str(), status, results,
+                              [&](HKEY classes, const char* name, std::vector<JobResult>& records) {
+                                  if (!userClasses.count(Folded(name)))
+                                      ReportDeadServer(classes, HKEY_CLASSES_ROOT, area.c_str(), name, status, records);
+                                  else if (machine)
+                                      ReportDeadServer(machine.Get(), HKEY_LOCAL_MACHINE, machineArea.c_str(), name,
+                                                       status, records);
+                              });
     }
 }
 
@@ -75,23 +81,25 @@ void CustomControlsJob::ScanUserClasses(JobStatus& status, std::vector<JobResult
 {
     const std::string path = std::string(kUserClasses) + kKeyPath;
     for (const std::string& area : RegView::AreaPaths(HKEY_CURRENT_USER, path.c_str()))
-        RegWalk::Subkeys(HKEY_CURRENT_USER, area.c_str(), &status.bCancel, [&](HKEY, const char* name) {
-            ReportDeadServer(HKEY_CURRENT_USER, area.c_str(), name, status, results);
-        });
+        RegWalk::SplitSubkeys(HKEY_CURRENT_USER, area.c_str(), status, results,
+                              [&](HKEY classes, const char* name, std::vector<JobResult>& records) {
+                                  ReportDeadServer(classes, HKEY_CURRENT_USER, area.c_str(), name, status, records);
+                              });
 }
 
-void CustomControlsJob::ReportDeadServer(HKEY root, const char* keyPath, const char* name, JobStatus& status,
-                                         std::vector<JobResult>& results)
+void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* keyPath, const char* name,
+                                         JobStatus& status, std::vector<JobResult>& results)
 {
-    char serverKeyPath[kRegTextSize];
-    if (!RegText::Compose(serverKeyPath, "%s\\%s\\InprocServer32", keyPath, name))
+    char serverKey[kRegTextSize];
+    if (!RegText::Compose(serverKey, "%s\\InprocServer32", name))
         return;
     char data[kRegTextSize];
     char expanded[kRegTextSize];
-    const char* path = RegText::DefaultValue(root, serverKeyPath, data, expanded);
+    const char* path = RegText::DefaultValue(classes, serverKey, data, expanded);
     if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
         return;
-    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, RegWalk::Section(root, serverKeyPath),
+    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
+                    RegWalk::Section(root, RegText::Display("%s\\%s", keyPath, serverKey).c_str()),
                     RegText::Display("(Default) = %s", path), kKindKey);
 }
 
@@ -101,7 +109,8 @@ void CustomControlsJob::ReportDeadServer(HKEY root, const char* keyPath, const c
 void CustomControlsJob::ScanTypeLibraries(JobStatus& status, std::vector<JobResult>& results)
 {
     for (const std::string& area : RegView::AreaPaths(HKEY_CLASSES_ROOT, kTypeLibPath)) {
-        RegWalk::Subkeys(HKEY_CLASSES_ROOT, area.c_str(), &status.bCancel, [&](HKEY typeLib, const char* library) {
+        RegWalk::SplitSubkeys(HKEY_CLASSES_ROOT, area.c_str(), status, results, [&](HKEY typeLib, const char* library,
+                                                                                    std::vector<JobResult>& records) {
             struct Dead {
                 std::string version, registration, path;
             };
@@ -122,7 +131,7 @@ void CustomControlsJob::ScanTypeLibraries(JobStatus& status, std::vector<JobResu
                     HKEY_CLASSES_ROOT,
                     RegText::Display("%s\\%s\\%s", libraryPath, version.version.c_str(), version.registration.c_str())
                         .c_str());
-                RegWalk::Report(*this, status, results, HKEY_CLASSES_ROOT, whole ? area.c_str() : libraryPath,
+                RegWalk::Report(*this, status, records, HKEY_CLASSES_ROOT, whole ? area.c_str() : libraryPath,
                                 whole ? library : version.version.c_str(), kProblem, section,
                                 RegText::Display("(Default) = %s", version.path.c_str()), kKindKey);
                 if (whole)

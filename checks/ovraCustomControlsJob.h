@@ -16,9 +16,9 @@ public:
     void ScanTypeLibraries(JobStatus& status, std::vector<JobResult>& results);
 
 private:
-    // Reports the class name below keyPath when its in-process server is a
-    // missing full path on a fixed drive.
-    void ReportDeadServer(HKEY root, const char* keyPath, const char* name, JobStatus& status,
+    // Reports the class name below keyPath (open as classes) when its
+    // in-process server is a missing full path on a fixed drive.
+    void ReportDeadServer(HKEY classes, HKEY root, const char* keyPath, const char* name, JobStatus& status,
                           std::vector<JobResult>& results);
 };
 

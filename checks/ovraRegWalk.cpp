@@ -2,8 +2,10 @@
 
 #include "platform/ovraAssert.h"
 #include "platform/ovraCodePage.h"
+#include "platform/ovraExistenceCache.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraWorkers.h"
 
 #include <utility>
 
@@ -17,7 +19,35 @@ bool ReadCount(HKEY key, DWORD* subkeys, DWORD* values)
                             nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+bool OpenWithSubkeys(RegKey& key, HKEY root, const char* path, DWORD& count)
+{
+    return key.Open(root, path, KEY_READ) && ReadCount(key.Get(), &count, nullptr);
+}
+
+// Visits the subkeys at indexes first .. end - 1 of key.
+void WalkIndexes(HKEY key, DWORD first, DWORD end, const std::atomic<bool>* cancel,
+                 const std::function<void(HKEY parent, const char* name)>& visit)
+{
+    wchar_t wideName[kRegTextSize];
+    char name[kRegTextSize];
+    for (DWORD index = first; index < end; ++index) {
+        if (cancel && cancel->load())
+            return;
+        DWORD nameLength = kRegTextSize;
+        if (RegEnumKeyExW(key, index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
+            continue;
+        PathViews::Forget();
+        visit(key, name);
+    }
+}
+
 } // namespace
+
+// Four slices: every registry call waits for its answer (under Wine a round
+// trip to one server process), and four threads walk 20,000 classes in a
+// quarter of the time one takes, even on two cores.
+int RegWalk::s_nSlices = 4;
 
 // Names and data are read with the wide functions and turned into code-page
 // text here, so that an entry the code page cannot hold exactly is skipped
@@ -58,24 +88,34 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
                       const std::function<void(HKEY parent, const char* name)>& visit)
 {
     RegKey key;
-    if (!key.Open(root, path, KEY_READ))
-        return;
     DWORD count = 0;
-    if (!ReadCount(key.Get(), &count, nullptr))
+    if (!OpenWithSubkeys(key, root, path, count))
         return;
-    wchar_t wideName[kRegTextSize];
-    char name[kRegTextSize];
-    for (DWORD index = 0; index < count; ++index) {
-        if (cancel && cancel->load())
-            return;
-        DWORD nameLength = kRegTextSize;
-        if (RegEnumKeyExW(key.Get(), index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS ||
-            !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
-            continue;
-        PathViews::Forget();
-        visit(key.Get(), name);
-    }
+    WalkIndexes(key.Get(), 0, count, cancel, visit);
+}
+
+void RegWalk::SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
+                           const SplitVisit& visit)
+{
+    RegKey key;
+    DWORD count = 0;
+    if (!OpenWithSubkeys(key, root, path, count))
+        return;
+    OVRA_ASSERT(s_nSlices >= 1 && s_nSlices <= Workers::kMaxTasks, "ovraRegWalk");
+    const int slices = count < kSplitFrom ? 1 : s_nSlices;
+    std::vector<std::vector<JobResult>> found(static_cast<size_t>(slices));
+    ExistenceCache* answers = ExistenceCache::Active();
+    Workers::Run(slices, [&](int slice) {
+        const ExistenceCache::Share share(answers);
+        std::vector<JobResult>& records = found[static_cast<size_t>(slice)];
+        const DWORD first = static_cast<DWORD>(static_cast<unsigned long long>(count) * slice / slices);
+        const DWORD end = static_cast<DWORD>(static_cast<unsigned long long>(count) * (slice + 1) / slices);
+        WalkIndexes(key.Get(), first, end, &status.bCancel,
+                    [&](HKEY parent, const char* name) { visit(parent, name, records); });
+    });
+    for (std::vector<JobResult>& records : found)
+        for (JobResult& record : records)
+            results.push_back(std::move(record));
 }
 
 void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,

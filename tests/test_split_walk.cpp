@@ -1,0 +1,139 @@
+// Walking a key with thousands of subkeys on several threads at once: every
+// subkey is visited once, the records come out as one thread would give
+// them, and the threads share the scan's file-system answers.
+#include "checks/ovraRegWalk.h"
+#include "ovraTestRecords.h"
+#include "ovraTestRegistry.h"
+#include "platform/ovraCriticalSection.h"
+#include "platform/ovraExistenceCache.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraWorkers.h"
+#include "records/ovraEmptyJob.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace ovratest;
+
+namespace {
+
+const char kKey[] = "Software\\ovra_split";
+const char kDir[] = "C:\\ovra_split";
+const int kEntries = 1300; // well past the size walked by one thread
+
+std::string EntryName(int i)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), "{ovra-split-%04d}", i);
+    return name;
+}
+
+// Every seventh entry names a file that is gone; the rest share one that is there.
+class SplitWalk : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        create_dir(kDir);
+        create_file("C:\\ovra_split\\live.dll", "MZ");
+        for (int i = 0; i < kEntries; ++i) {
+            const std::string path = std::string(kKey) + "\\" + EntryName(i);
+            const std::string server = i % 7 ? "C:\\ovra_split\\live.dll" : "C:\\ovra_split\\gone" + std::to_string(i) + ".dll";
+            add_sz(HKEY_CURRENT_USER, path.c_str(), nullptr, server.c_str());
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete_tree(HKEY_CURRENT_USER, kKey);
+        remove_dir_tree(kDir);
+    }
+    void TearDown() override { ovra::RegWalk::s_nSlices = 4; }
+
+    // Walks the key in slices, reporting each dead entry; notes every name
+    // visited, every thread that visited, and whether each visit saw scope's
+    // answers.
+    std::vector<ovra::JobResult> Walk(int slices, ovra::ExistenceCache::Scope& scope, bool cancelled = false)
+    {
+        ovra::RegWalk::s_nSlices = slices;
+        visited.clear();
+        threads.clear();
+        sharedAnswers = true;
+        ovra::JobStatus status;
+        status.bCancel = cancelled;
+        std::vector<ovra::JobResult> results;
+        ovra::RegWalk::SplitSubkeys(
+            HKEY_CURRENT_USER, kKey, status, results,
+            [&](HKEY parent, const char* name, std::vector<ovra::JobResult>& records) {
+                {
+                    ovra::CriticalSection::Guard guard(lock);
+                    visited.push_back(name);
+                    threads.insert(GetCurrentThreadId());
+                    sharedAnswers = sharedAnswers && ovra::ExistenceCache::Active() == &scope.Get();
+                }
+                char data[ovra::kRegTextSize];
+                char expanded[ovra::kRegTextSize];
+                const char* server = ovra::RegText::DefaultValue(parent, name, data, expanded);
+                if (server && !ovra::FileUtils::FileExits(server))
+                    ovra::RegWalk::Report(job, status, records, HKEY_CURRENT_USER, kKey, name, "gone", kKey, server,
+                                          ovra::kKindKey);
+            });
+        EXPECT_EQ(status.nCount, static_cast<int>(results.size()));
+        return results;
+    }
+
+    ovra::EmptyJob job;
+    ovra::CriticalSection lock;
+    std::vector<std::string> visited;
+    std::set<DWORD> threads;
+    bool sharedAnswers = true;
+};
+
+} // namespace
+
+TEST_F(SplitWalk, SideBySideFindsWhatOneThreadFindsInTheSameOrder)
+{
+    ovra::ExistenceCache::Scope one;
+    const std::vector<std::string> alone = RecordTexts(Walk(1, one));
+    EXPECT_EQ(threads.size(), 1u);
+    ASSERT_EQ(alone.size(), static_cast<size_t>((kEntries + 6) / 7));
+
+    ovra::ExistenceCache::Scope scope;
+    const std::vector<std::string> split = RecordTexts(Walk(4, scope));
+    EXPECT_EQ(split, alone);
+    EXPECT_GT(threads.size(), 1u) << "the walk never left the calling thread";
+    EXPECT_TRUE(sharedAnswers) << "a slice asked the file system past the scan's answers";
+    std::sort(visited.begin(), visited.end());
+    std::vector<std::string> every;
+    for (int i = 0; i < kEntries; ++i)
+        every.push_back(EntryName(i));
+    EXPECT_EQ(visited, every) << "a subkey was skipped or visited twice";
+    // The shared file was looked at once for all its entries, whichever
+    // thread asked (or once by each slice that asked at the same moment).
+    EXPECT_LE(scope.Get().Misses(), one.Get().Misses() + 3);
+}
+
+TEST_F(SplitWalk, ACancelledScanVisitsNothing)
+{
+    ovra::ExistenceCache::Scope scope;
+    EXPECT_TRUE(Walk(4, scope, true).empty());
+    EXPECT_TRUE(visited.empty());
+}
+
+TEST_F(SplitWalk, TasksWhoseThreadsCannotStartRunOnTheCallingThread)
+{
+    // More than the address space of either build can hold.
+    ovra::Workers::s_nStackReserve = sizeof(size_t) == 8 ? static_cast<size_t>(1) << 62 : 0x7FF00000;
+    std::vector<int> ran(6, 0);
+    std::set<DWORD> ranOn;
+    ovra::Workers::Run(6, [&](int index) {
+        ++ran[static_cast<size_t>(index)];
+        ranOn.insert(GetCurrentThreadId());
+    });
+    ovra::Workers::s_nStackReserve = 0;
+    EXPECT_EQ(ran, std::vector<int>(6, 1));
+    EXPECT_EQ(ranOn, std::set<DWORD>{GetCurrentThreadId()});
+}
