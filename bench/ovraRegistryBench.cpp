@@ -5,6 +5,7 @@
 #include "backup/ovraExecutor.h"
 #include "bench/ovraFloor.h"
 #include "bench/ovraStopwatch.h"
+#include "checks/ovraRegWalk.h"
 #include "platform/ovraExistenceCache.h"
 #include "platform/ovraFileHandle.h"
 #include "platform/ovraAssert.h"
@@ -144,6 +145,15 @@ int RegistryBench::RunScan(int runs)
     std::printf("INFO records %u\nINFO floor_missing %d\nINFO floor_file_questions %ld\n",
                 static_cast<unsigned>(m_page.m_run.m_results.size()), floorMissing, floor.Questions());
     ReportCache();
+
+    // The same scan with every key walked by one thread, as the floor walks.
+    const int slices = RegWalk::s_nSlices;
+    RegWalk::s_nSlices = 1;
+    std::vector<double> oneThreadMs;
+    for (int i = 0; i < 3; ++i)
+        oneThreadMs.push_back(Scan());
+    RegWalk::s_nSlices = slices;
+    std::printf("INFO scan_one_thread_ms %.1f\n", Stopwatch::Median(oneThreadMs));
 
     // Single runs of the slow variants: the floor asking each path's drive
     // type, and the jobs with nothing remembered, as the checks were before.
