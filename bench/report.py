@@ -176,8 +176,10 @@ w("- Second, a key with %s subkeys or more (the COM classes, the type libraries,
 w("  entries) is walked in four slices side by side (`RegWalk::SplitSubkeys`), sharing those answers,")
 w("  and the slices' records are joined in index order. The floor walks in one thread. Each registry")
 w("  call waits for Wine's server to answer; four threads keep it busy while each waits. With every")
-w("  key walked by one thread the scan took %s ms (median of 3 runs, after the pairs below)." %
-  info.get("scan_one_thread_ms", "?"))
+one_thread = float(info.get("scan_one_thread_ms", "nan"))
+w("  key walked by one thread the scan took %.0f ms (median of 3 runs, after the pairs below), %.3f of" % (
+    one_thread, ratio(one_thread, fig("floor_ms"))))
+w("  the floor's median: the file answers alone save little, the registry's round trips dominate.")
 w("- %d pairs of runs, twice the figures' count and one more, as the two differ by less than the" % len(
     raw.get("scan_ms", [])))
 w("  machine's load varies. Runs (ms), floor: %s; scan: %s." % (runs_of("floor_ms"), runs_of("scan_ms")))
@@ -187,8 +189,8 @@ w("  side (each pair shares the machine's load of its moment); the ratio of the 
 w("  the fastest runs %.3f." % ratio(min(raw.get("scan_ms", [0])), min(raw.get("floor_ms", [1]))))
 w("- For comparison, single runs: the floor asking the drive type for every path took %s ms; the same" %
   info.get("floor_drive_per_path_ms", "?"))
-w("  nine jobs with nothing remembered (each full-path test asks the drive type, and the existence test")
-w("  asks it again) took %s ms. One `GetDriveTypeA` costs about %s ms under Wine 8, against %s ms" % (
+w("  nine jobs in one thread with nothing remembered (each full-path test asks the drive type, and")
+w("  the existence test asks it again) took %s ms. One `GetDriveTypeA` costs about %s ms under Wine 8, against %s ms" % (
     info.get("jobs_nothing_remembered_ms", "?"), info.get("drive_type_call_ms", "?"),
     info.get("attributes_call_ms", "?")))
 w("  for the attributes of an existing file: asking each drive once per scan is what saves most.")
