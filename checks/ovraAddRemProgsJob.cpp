@@ -52,7 +52,8 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
                 // Text that does not fit, that the code page cannot hold exactly,
                 // or an expansion that would be cut, is not judged: it names
                 // another file.
-                const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded);
+                const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded,
+                                                           RegText::OwnerOf(root));
                 entry.Close();
                 if (!command || !IsSuspiciousUninstallString(command))
                     return;

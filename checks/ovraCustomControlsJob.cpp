@@ -95,7 +95,7 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
         return;
     char data[kRegTextSize];
     char expanded[kRegTextSize];
-    const char* path = RegText::DefaultValue(classes, serverKey, data, expanded);
+    const char* path = RegText::DefaultValue(classes, serverKey, data, expanded, RegText::OwnerOf(root));
     if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
         return;
     RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,

@@ -40,7 +40,8 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
         const char* keyPath = view.c_str();
         RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
             char expanded[kRegTextSize];
-            const char* folder = RegText::StringData(value.type, value.data, value.length, expanded);
+            const char* folder = RegText::StringData(value.type, value.data, value.length, expanded,
+                                                          RegText::Owner::kMachine);
             if (!folder)
                 return;
             // The last character, not the last byte: in a double-byte code

@@ -25,7 +25,8 @@ void RegistryIntegrityJob::OnRun(JobStatus& status, std::vector<JobResult>& resu
         const char* keyPath = area.c_str();
         RegWalk::Values(HKEY_CURRENT_USER, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
             char expanded[kRegTextSize];
-            const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+            const char* text = RegText::StringData(value.type, value.data, value.length, expanded,
+                                                        RegText::Owner::kUser);
             if (!text || !FileUtils::IsFullPath(text) || FileUtils::FileExits(text))
                 return;
             RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, "Value is invalid.",

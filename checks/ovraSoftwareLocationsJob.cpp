@@ -68,7 +68,7 @@ void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResu
             RegWalk::Subkeys(root, keyPath, nullptr, [&](HKEY parent, const char* name) {
                 char data[kRegTextSize];
                 char expanded[kRegTextSize];
-                const char* path = RegText::DefaultValue(parent, name, data, expanded);
+                const char* path = RegText::DefaultValue(parent, name, data, expanded, RegText::OwnerOf(root));
                 if (!IsDead(path))
                     return;
                 RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
@@ -95,7 +95,8 @@ void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult
                 std::string program(value.name);
                 if (perValue && !CachedProgram(value.name, program))
                     return;
-                const char* shown = RegText::StringData(REG_SZ, value.data, value.length, nullptr);
+                const char* shown = RegText::StringData(REG_SZ, value.data, value.length, nullptr,
+                                                                 RegText::Owner::kUser);
                 if (!shown || !IsDead(program.c_str()))
                     return;
                 RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, kProblem, section,
@@ -127,7 +128,8 @@ void SoftwareLocationsJob::ScanCompatLists(JobStatus& status, std::vector<JobRes
                 if (!IsDead(value.name))
                     return;
                 const char* flags =
-                    shown && value.type == REG_SZ ? RegText::StringData(REG_SZ, value.data, value.length, nullptr)
+                    shown && value.type == REG_SZ ? RegText::StringData(REG_SZ, value.data, value.length, nullptr,
+                                                                                      RegText::OwnerOf(list.root))
                                                   : nullptr;
                 RegWalk::Report(*this, status, results, list.root, keyPath, value.name, kProblem, section,
                                 flags ? RegText::Display("%s = %s", value.name, flags) : std::string(value.name),

@@ -34,7 +34,8 @@ void StartupProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
             const std::string section = root == HKEY_LOCAL_MACHINE ? area : RegWalk::Section(root, keyPath);
             RegWalk::Values(root, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
                 char expanded[kRegTextSize];
-                const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+                const char* text = RegText::StringData(value.type, value.data, value.length, expanded,
+                                                        RegText::OwnerOf(root));
                 // A line is read as Windows starts it; bare program names are
                 // left to the shell, which also looks in App Paths.
                 if (!text || !CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())

@@ -59,7 +59,8 @@ bool TypeLibVersion::IsDead(HKEY library, const char* version, std::string& regi
             char data[kRegTextSize];
             char expanded[kRegTextSize];
             const bool known = lstrcmpiA(platform, "win32") == 0 || lstrcmpiA(platform, "win64") == 0;
-            const char* text = known ? RegText::DefaultValue(localeKey, platform, data, expanded) : nullptr;
+            const char* text = known ? RegText::DefaultValue(localeKey, platform, data, expanded,
+                                                                           RegText::Owner::kMachine) : nullptr;
             if (!text || !NamesMissingFile(text)) {
                 live = true;
                 return;

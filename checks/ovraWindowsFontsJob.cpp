@@ -66,7 +66,8 @@ void WindowsFontsJob::ScanKey(JobStatus& status, std::vector<JobResult>& results
 {
     RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
         char expanded[kRegTextSize];
-        const char* text = RegText::StringData(value.type, value.data, value.length, expanded);
+        const char* text = RegText::StringData(value.type, value.data, value.length, expanded,
+                                                    RegText::Owner::kMachine);
         if (!text)
             return;
         char resolved[kRegTextSize];

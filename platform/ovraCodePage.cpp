@@ -124,4 +124,21 @@ void CodePage::LowerAscii(char* text, size_t length)
     }
 }
 
+char CodePage::FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool CodePage::ContainsFolded(const char* text, const char* word)
+{
+    for (; *text != '\0'; ++text) {
+        size_t i = 0;
+        while (word[i] != '\0' && FoldAscii(text[i]) == FoldAscii(word[i]))
+            ++i;
+        if (word[i] == '\0')
+            return true;
+    }
+    return false;
+}
+
 } // namespace ovra

@@ -50,6 +50,14 @@ public:
     // Lower-cases the ASCII letters among the first length bytes of text,
     // leaving every double-byte character whole.
     static void LowerAscii(char* text, size_t length);
+
+    // An ASCII letter in lower case; every other byte as it is.
+    static char FoldAscii(char c);
+
+    // True when word occurs in text, ASCII letters compared without case.
+    // For words that begin with a byte no double-byte code page uses as a
+    // trail byte ('%', '\\'), a match never starts inside a character.
+    static bool ContainsFolded(const char* text, const char* word);
 };
 
 } // namespace ovra

@@ -1,5 +1,7 @@
 #include "platform/ovraPathViews.h"
 
+#include "platform/ovraCodePage.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -66,11 +68,6 @@ const Folders& TheFolders()
     return folders;
 }
 
-char FoldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The length of folder when path is that folder or lies inside it, else 0.
 // Only ASCII letters are folded: the folder names are ASCII, so a byte of a
 // double-byte character never matches one of them.
@@ -78,21 +75,9 @@ size_t InFolder(const char* path, const char* folder)
 {
     size_t length = 0;
     for (; folder[length] != '\0'; ++length)
-        if (FoldAscii(path[length]) != FoldAscii(folder[length]))
+        if (CodePage::FoldAscii(path[length]) != CodePage::FoldAscii(folder[length]))
             return 0;
     return length > 0 && (path[length] == '\\' || path[length] == '\0') ? length : 0;
-}
-
-bool ContainsFolded(const char* text, const char* word)
-{
-    for (; *text; ++text) {
-        size_t i = 0;
-        while (word[i] != '\0' && FoldAscii(text[i]) == FoldAscii(word[i]))
-            ++i;
-        if (word[i] == '\0')
-            return true;
-    }
-    return false;
 }
 
 // A program folder as the entry's writer may have meant it, and as this
@@ -178,7 +163,7 @@ void PathViews::NoteExpansion(const char* text)
         {"%CommonProgramFiles%", "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432"},
     };
     for (const auto& variable : kVariables) {
-        if (!ContainsFolded(text, variable.reference))
+        if (!CodePage::ContainsFolded(text, variable.reference))
             continue;
         FolderPair& pair = t_note.pairs[t_note.count];
         const char* other = kIs64BitProgram ? variable.otherFor64 : variable.otherFor32;

@@ -66,9 +66,29 @@ bool TreeFits(HKEY key, int depth)
     return true;
 }
 
+// The variables Windows sets per user at logon.
+const char* const kUserVariables[] = {
+    "%LOCALAPPDATA%", "%APPDATA%",   "%USERPROFILE%", "%TEMP%",            "%TMP%",
+    "%HOMEDRIVE%",    "%HOMEPATH%",  "%USERNAME%",    "%OneDrive%",        "%OneDriveConsumer%",
+    "%OneDriveCommercial%",
+};
+
 } // namespace
 
-const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expanded)
+RegText::Owner RegText::OwnerOf(HKEY root)
+{
+    return root == HKEY_CURRENT_USER ? Owner::kUser : Owner::kMachine;
+}
+
+bool RegText::NamesUserVariable(const char* text)
+{
+    for (const char* variable : kUserVariables)
+        if (CodePage::ContainsFolded(text, variable))
+            return true;
+    return false;
+}
+
+const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expanded, Owner owner)
 {
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return nullptr;
@@ -80,6 +100,8 @@ const char* RegText::StringData(DWORD type, char* data, DWORD length, char* expa
         return nullptr;
     if (type == REG_SZ)
         return data;
+    if (owner == Owner::kMachine && NamesUserVariable(data))
+        return nullptr;
     PathViews::NoteExpansion(data);
     // Expanded in UTF-16: a variable may name a folder that the code page
     // cannot spell, and its look-alike would name another folder.
@@ -114,7 +136,7 @@ bool RegText::FromWide(DWORD type, const BYTE* wide, DWORD size, char* data, DWO
     return true;
 }
 
-const char* RegText::QueryString(HKEY key, const char* valueName, char* data, char* expanded)
+const char* RegText::QueryString(HKEY key, const char* valueName, char* data, char* expanded, Owner owner)
 {
     std::wstring name;
     if (valueName && !CodePage::ToWide(valueName, name))
@@ -127,7 +149,7 @@ const char* RegText::QueryString(HKEY key, const char* valueName, char* data, ch
                          &size) != ERROR_SUCCESS ||
         !FromWide(type, reinterpret_cast<const BYTE*>(wide), size, data, length))
         return nullptr;
-    return StringData(type, data, length, expanded);
+    return StringData(type, data, length, expanded, owner);
 }
 
 bool RegText::ValueFitsCodePage(HKEY key, const char* name)
@@ -165,12 +187,12 @@ bool RegText::EntryFitsCodePage(HKEY root, const char* keyPath, const char* name
     return TreeFitsCodePage(key.Get());
 }
 
-const char* RegText::DefaultValue(HKEY parent, const char* path, char* data, char* expanded)
+const char* RegText::DefaultValue(HKEY parent, const char* path, char* data, char* expanded, Owner owner)
 {
     RegKey key;
     if (!key.Open(parent, path, KEY_READ))
         return nullptr;
-    return QueryString(key.Get(), nullptr, data, expanded);
+    return QueryString(key.Get(), nullptr, data, expanded, owner);
 }
 
 bool RegText::Compose(char* buffer, const char* format, ...)

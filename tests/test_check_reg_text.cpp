@@ -25,23 +25,25 @@ struct Buffers {
 
 } // namespace
 
+const auto kUser = ovra::RegText::Owner::kUser;
+
 TEST(RegText, StringDataTakesOnlyWholeStrings)
 {
     Buffers b;
     const std::string full(kRegTextSize - 1, 'a');
     const DWORD fullLength = b.Fill(full, true);
-    ASSERT_NE(RegText::StringData(REG_SZ, b.data, fullLength, b.expanded), nullptr);
-    EXPECT_EQ(RegText::StringData(REG_SZ, b.data, fullLength, b.expanded), full);
+    ASSERT_NE(RegText::StringData(REG_SZ, b.data, fullLength, b.expanded, kUser), nullptr);
+    EXPECT_EQ(RegText::StringData(REG_SZ, b.data, fullLength, b.expanded, kUser), full);
 
     // Stored without its end: given one where there is room, refused where not.
     const DWORD shortLength = b.Fill("C:\\x.dll", false);
-    EXPECT_STREQ(RegText::StringData(REG_SZ, b.data, shortLength, b.expanded), "C:\\x.dll");
+    EXPECT_STREQ(RegText::StringData(REG_SZ, b.data, shortLength, b.expanded, kUser), "C:\\x.dll");
     const DWORD noRoom = b.Fill(std::string(kRegTextSize, 'a'), false);
-    EXPECT_EQ(RegText::StringData(REG_SZ, b.data, noRoom, b.expanded), nullptr);
+    EXPECT_EQ(RegText::StringData(REG_SZ, b.data, noRoom, b.expanded, kUser), nullptr);
 
     for (DWORD type : {REG_NONE, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_LINK, REG_QWORD}) {
         const DWORD length = b.Fill("C:\\x.dll", true);
-        EXPECT_EQ(RegText::StringData(type, b.data, length, b.expanded), nullptr) << type;
+        EXPECT_EQ(RegText::StringData(type, b.data, length, b.expanded, kUser), nullptr) << type;
     }
 }
 
@@ -51,15 +53,16 @@ TEST(RegText, AnExpansionThatDoesNotFitIsNeverTaken)
     // The system writes the part that fits; that cut path must not be judged.
     SetEnvironmentVariableA("OVRA_EXPANSION", std::string(kRegTextSize - 1, 'e').c_str());
     DWORD length = b.Fill("%OVRA_EXPANSION%", true);
-    EXPECT_EQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded), std::string(kRegTextSize - 1, 'e'));
+    EXPECT_EQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded, kUser),
+              std::string(kRegTextSize - 1, 'e'));
 
     SetEnvironmentVariableA("OVRA_EXPANSION", std::string(kRegTextSize - 2, 'e').c_str());
     length = b.Fill("%OVRA_EXPANSION%\\x", true);
-    EXPECT_EQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded), nullptr);
+    EXPECT_EQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded, kUser), nullptr);
     SetEnvironmentVariableA("OVRA_EXPANSION", nullptr);
 
     length = b.Fill("%SystemDrive%\\x.dll", true);
-    EXPECT_STREQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded), "C:\\x.dll");
+    EXPECT_STREQ(RegText::StringData(REG_EXPAND_SZ, b.data, length, b.expanded, kUser), "C:\\x.dll");
 }
 
 TEST(RegText, PathsThatDoNotFitAreRefusedAndDisplaysAreCut)

@@ -76,7 +76,8 @@ protected:
                 }
                 char data[ovra::kRegTextSize];
                 char expanded[ovra::kRegTextSize];
-                const char* server = ovra::RegText::DefaultValue(parent, name, data, expanded);
+                const char* server =
+                    ovra::RegText::DefaultValue(parent, name, data, expanded, ovra::RegText::Owner::kMachine);
                 if (server && !ovra::FileUtils::FileExits(server))
                     ovra::RegWalk::Report(job, status, records, HKEY_CURRENT_USER, kKey, name, "gone", kKey, server,
                                           ovra::kKindKey);
