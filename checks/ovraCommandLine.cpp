@@ -10,8 +10,6 @@ namespace ovra {
 
 namespace {
 
-const char* const kTrackedEndings[] = {"isu", "log", "ini"};
-
 // Bytes 1 to 32, and a zero we wrote, separate tokens. Bytes from 0x80 up are
 // letters of the code page, not blanks: taking them for blanks would cut an
 // unquoted "Müller.exe" down to "m" and call a live program missing.
@@ -20,8 +18,8 @@ bool IsBlank(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
-// "x:\" with a lower-case letter; the drive's type is asked only when the
-// path is looked up.
+// "x:\" in the folded text; the drive's type is asked only when the path is
+// looked up.
 bool IsDrivePath(const char* s)
 {
     return s[0] >= 'a' && s[0] <= 'z' && s[1] == ':' && s[2] == '\\';
@@ -33,46 +31,54 @@ bool IsBareName(const char* s)
     return !CodePage::LastBackslash(s) && !std::strchr(s, '/') && !std::strchr(s, ':');
 }
 
-// The length bytes at text end in a tracked ending that is three characters
-// of their own, not a double-byte character's trail byte and two letters.
-bool EndsTracked(const char* text, size_t length)
+// Where a file with a given ending counts as needed: an "isu" file is the
+// uninstaller's own script wherever it is named; "log" and "ini" files only
+// in the two shapes old uninstallers take their script in (after "-f", or as
+// the whole argument text), since anywhere else they are the program's own
+// output or settings.
+enum class Shape { kAnywhere, kScript };
+
+// The length bytes of the folded text end in a needed file's ending that is
+// three characters of their own, not a double-byte character's trail byte
+// and two letters.
+bool EndsNeeded(const char* text, size_t length, Shape shape)
 {
     if (length <= 3)
         return false;
-    for (const char* ending : kTrackedEndings) {
-        if (std::strncmp(text + length - 3, ending, 3) == 0)
-            return CodePage::IsCharStart(text, length - 3);
-    }
-    return false;
+    const char* ending = text + length - 3;
+    const bool isu = std::strncmp(ending, "isu", 3) == 0;
+    const bool script = isu || std::strncmp(ending, "log", 3) == 0 || std::strncmp(ending, "ini", 3) == 0;
+    return (shape == Shape::kScript ? script : isu) && CodePage::IsCharStart(text, length - 3);
 }
 
-bool HasTrackedEnding(const char* s)
+bool IsSwitch(const char* token)
 {
-    return EndsTracked(s, std::strlen(s));
+    return token[0] == '/' || token[0] == '-';
 }
 
-// A log switch of the common uninstallers: msiexec's "/l" with its modifiers
-// ("/l*v", "/lv+"), "/log" and "-log", alone, or with '=' or ':' after it, or
-// with a quoted file joined to it. What the uninstaller writes there exists
-// only once it runs, so its absence says nothing. Returns what follows the
-// switch in token, or null when token is none.
-const char* AfterLogSwitch(const char* token)
+// msiexec's "/l" with its modifiers ("/l*v", "/lv+"), alone or with a value.
+bool IsMsiLogSwitch(const char* token)
 {
     if (token[0] != '/' && token[0] != '-')
-        return nullptr;
-    const char* at = token + 1;
-    if (std::strncmp(at, "log", 3) == 0) {
-        at += 3;
-    } else if (*at == 'l') {
+        return false;
+    if (token[1] != 'l')
+        return false;
+    const char* at = token + 2;
+    while (*at != '\0' && std::strchr("iwearucmopvx+!*", *at))
         ++at;
-        while (*at != '\0' && std::strchr("iwearucmopvx+!*", *at))
-            ++at;
-    } else {
-        return nullptr;
-    }
-    if (*at == '=' || *at == ':')
-        return at + 1;
-    return *at == '\0' || *at == '"' || *at == '\'' ? at : nullptr;
+    return *at == '\0' || *at == '=' || *at == ':' || *at == '"' || *at == '\'';
+}
+
+// A switch that speaks of a log (--log-file, /LOGFILE, -LogPath, /l*v): what
+// it names exists only once the program has run. Sets takesNext when its
+// value is the next token rather than part of this one.
+bool IsLogSwitch(const char* token, bool& takesNext)
+{
+    if (!IsSwitch(token) || (!std::strstr(token, "log") && !IsMsiLogSwitch(token)))
+        return false;
+    const char* value = std::strpbrk(token + 1, "=:\"'");
+    takesNext = !value || ((*value == '=' || *value == ':') && value[1] == '\0');
+    return true;
 }
 
 bool IsRundll(const char* program)
@@ -93,7 +99,7 @@ CommandLine::Verdict Of(bool found)
 
 } // namespace
 
-CommandLine::CommandLine() : m_szBuf{}, m_nProgram(-1), m_nDll(-1), m_anFiles{}, m_nFileCount(0),
+CommandLine::CommandLine() : m_szText{}, m_szFold{}, m_nProgram(-1), m_nDll(-1), m_anFiles{}, m_nFileCount(0),
                              m_verdict(Verdict::kUnjudged)
 {
 }
@@ -111,26 +117,28 @@ CommandLine CommandLine::Read(const char* text, Kind kind)
         ++n;
     if (n >= static_cast<size_t>(kBufSize))
         return line;
-    // Lower-case ASCII only, whatever the locale: drive letters and the
-    // tracked endings are compared in lower case. A trail byte of a
-    // double-byte character is part of that character and stays as it is.
-    std::memcpy(line.m_szBuf, text, n);
-    line.m_szBuf[n] = '\0';
-    CodePage::LowerAscii(line.m_szBuf, n);
+    // Drive letters, endings and switches are compared in lower case, ASCII
+    // only, whatever the locale: a trail byte of a double-byte character is
+    // part of that character and stays as it is, so both copies hold their
+    // characters at the same offsets.
+    std::memcpy(line.m_szText, text, n);
+    line.m_szText[n] = '\0';
+    std::memcpy(line.m_szFold, text, n + 1);
+    CodePage::LowerAscii(line.m_szFold, n);
 
     int start = 0;
     int end = static_cast<int>(n);
-    while (start < end && IsBlank(line.m_szBuf[start]))
+    while (start < end && IsBlank(line.m_szFold[start]))
         ++start;
-    while (end > start && IsBlank(line.m_szBuf[end - 1]))
+    while (end > start && IsBlank(line.m_szFold[end - 1]))
         --end;
     if (start == end)
         return line;
-    line.m_szBuf[end] = '\0';
+    line.Cut(end);
 
     int argumentsAt = end;
     line.ReadProgram(start, end, kind, argumentsAt);
-    if (IsRundll(line.Program()))
+    if (IsRundll(line.m_szFold + line.m_nProgram))
         line.ReadRundll(argumentsAt, end);
     line.ReadArguments(argumentsAt, end);
     return line;
@@ -138,17 +146,17 @@ CommandLine CommandLine::Read(const char* text, Kind kind)
 
 const char* CommandLine::Program() const
 {
-    return m_nProgram >= 0 ? m_szBuf + m_nProgram : nullptr;
+    return m_nProgram >= 0 ? m_szText + m_nProgram : nullptr;
 }
 
 const char* CommandLine::Dll() const
 {
-    return m_nDll >= 0 ? m_szBuf + m_nDll : nullptr;
+    return m_nDll >= 0 ? m_szText + m_nDll : nullptr;
 }
 
 const char* CommandLine::File(int index) const
 {
-    return index >= 0 && index < m_nFileCount ? m_szBuf + m_anFiles[index] : nullptr;
+    return index >= 0 && index < m_nFileCount ? m_szText + m_anFiles[index] : nullptr;
 }
 
 bool CommandLine::IsDead() const
@@ -164,31 +172,38 @@ bool CommandLine::IsDead() const
     return false;
 }
 
+void CommandLine::Cut(int at)
+{
+    m_szText[at] = '\0';
+    m_szFold[at] = '\0';
+}
+
 // A quoted program is the text between the quotes (to the end when the
 // closing quote is missing); an empty one is a name found nowhere.
 void CommandLine::ReadProgram(int start, int end, Kind kind, int& argumentsAt)
 {
-    if (m_szBuf[start] != '"') {
+    if (m_szFold[start] != '"') {
         ReadUnquoted(start, end, kind, argumentsAt);
         return;
     }
     m_nProgram = start + 1;
-    char* close = std::strchr(m_szBuf + m_nProgram, '"');
+    const char* close = std::strchr(m_szFold + m_nProgram, '"');
     argumentsAt = end;
     if (close) {
-        *close = '\0';
-        argumentsAt = static_cast<int>(close - m_szBuf) + 1;
+        const int at = static_cast<int>(close - m_szFold);
+        Cut(at);
+        argumentsAt = at + 1;
     }
-    const char* program = Program();
-    if (IsDrivePath(program)) {
+    const char* folded = m_szFold + m_nProgram;
+    if (IsDrivePath(folded)) {
         // Only a line that is nothing but a path may name a folder: the shell
         // opens it.
         int rest = argumentsAt;
-        while (rest < end && IsBlank(m_szBuf[rest]))
+        while (rest < end && IsBlank(m_szFold[rest]))
             ++rest;
-        m_verdict = Of(ProgramSearch::FindsProgram(program, rest == end));
-    } else if (IsBareName(program) && kind == Kind::kUninstall) {
-        m_verdict = Of(ProgramSearch::FindsBareName(program));
+        m_verdict = Of(ProgramSearch::FindsProgram(Program(), rest == end));
+    } else if (IsBareName(folded) && kind == Kind::kUninstall) {
+        m_verdict = Of(ProgramSearch::FindsBareName(Program()));
     } else {
         m_verdict = Verdict::kUnjudged;
     }
@@ -201,15 +216,15 @@ void CommandLine::ReadProgram(int start, int end, Kind kind, int& argumentsAt)
 void CommandLine::ReadUnquoted(int start, int end, Kind kind, int& argumentsAt)
 {
     m_nProgram = start;
-    char* const program = m_szBuf + start;
+    const char* const folded = m_szFold + start;
     int firstCut = start;
-    while (firstCut < end && !IsBlank(m_szBuf[firstCut]))
+    while (firstCut < end && !IsBlank(m_szFold[firstCut]))
         ++firstCut;
-    const bool drive = IsDrivePath(program);
-    const char saved = m_szBuf[firstCut];
-    m_szBuf[firstCut] = '\0';
-    const bool bare = !drive && IsBareName(program) && kind == Kind::kUninstall;
-    m_szBuf[firstCut] = saved;
+    const bool drive = IsDrivePath(folded);
+    const char saved = m_szFold[firstCut];
+    m_szFold[firstCut] = '\0';
+    const bool bare = !drive && IsBareName(folded) && kind == Kind::kUninstall;
+    m_szFold[firstCut] = saved;
 
     int chosen = firstCut;
     m_verdict = Verdict::kUnjudged;
@@ -217,40 +232,43 @@ void CommandLine::ReadUnquoted(int start, int end, Kind kind, int& argumentsAt)
         int shown = -1; // the candidate shown when none exists
         int tried = 0;
         for (int cut = firstCut;;) {
-            const char keep = m_szBuf[cut];
-            m_szBuf[cut] = '\0';
+            const char keepText = m_szText[cut];
+            const char keepFold = m_szFold[cut];
+            Cut(cut);
             // A bare name has no folder: longer candidates that hold one are
             // no bare names.
-            if (drive || IsBareName(program)) {
+            if (drive || IsBareName(folded)) {
                 if (tried == kMaxTokens) {
                     // More candidates than the table holds: not judged.
-                    m_szBuf[cut] = keep;
+                    m_szText[cut] = keepText;
+                    m_szFold[cut] = keepFold;
                     m_verdict = Verdict::kUnjudged;
                     break;
                 }
                 ++tried;
-                const bool found = drive ? ProgramSearch::FindsProgram(program, cut == end)
-                                         : ProgramSearch::FindsBareName(program);
+                const bool found = drive ? ProgramSearch::FindsProgram(Program(), cut == end)
+                                         : ProgramSearch::FindsBareName(Program());
                 m_verdict = Of(found);
                 if (found) {
                     shown = cut;
                     break;
                 }
-                if (shown < 0 && ProgramSearch::HasExtension(program))
+                if (shown < 0 && ProgramSearch::HasExtension(folded))
                     shown = cut;
             }
-            m_szBuf[cut] = keep;
+            m_szText[cut] = keepText;
+            m_szFold[cut] = keepFold;
             if (cut == end)
                 break;
-            while (cut < end && IsBlank(m_szBuf[cut]))
+            while (cut < end && IsBlank(m_szFold[cut]))
                 ++cut;
-            while (cut < end && !IsBlank(m_szBuf[cut]))
+            while (cut < end && !IsBlank(m_szFold[cut]))
                 ++cut;
         }
         if (m_verdict != Verdict::kUnjudged && shown >= 0)
             chosen = shown;
     }
-    m_szBuf[chosen] = '\0';
+    Cut(chosen);
     argumentsAt = chosen < end ? chosen + 1 : end;
 }
 
@@ -260,7 +278,7 @@ void CommandLine::ReadRundll(int& argumentsAt, int end)
 {
     m_verdict = Verdict::kUnjudged;
     int at = argumentsAt;
-    while (at < end && IsBlank(m_szBuf[at]))
+    while (at < end && IsBlank(m_szFold[at]))
         ++at;
     if (at >= end)
         return;
@@ -268,7 +286,7 @@ void CommandLine::ReadRundll(int& argumentsAt, int end)
     int stop = -1;
     int next = at;
     for (; next < end; ++next) {
-        const char c = m_szBuf[next];
+        const char c = m_szFold[next];
         if (c == '"')
             inQuotes = !inQuotes;
         else if (!inQuotes && IsBlank(c))
@@ -278,17 +296,20 @@ void CommandLine::ReadRundll(int& argumentsAt, int end)
     }
     if (stop < 0)
         stop = next;
-    // The DLL without its quotes, in place.
+    // The DLL without its quotes, in place in both copies.
     int to = at;
-    for (int from = at; from < stop; ++from)
-        if (m_szBuf[from] != '"')
-            m_szBuf[to++] = m_szBuf[from];
-    m_szBuf[to] = '\0';
+    for (int from = at; from < stop; ++from) {
+        if (m_szFold[from] == '"')
+            continue;
+        m_szText[to] = m_szText[from];
+        m_szFold[to] = m_szFold[from];
+        ++to;
+    }
+    Cut(to);
     m_nDll = at;
     argumentsAt = next < end ? next + 1 : end;
-    const char* dll = Dll();
-    if (IsDrivePath(dll))
-        m_verdict = Of(ProgramSearch::FindsFile(dll));
+    if (IsDrivePath(m_szFold + m_nDll))
+        m_verdict = Of(ProgramSearch::FindsFile(Dll()));
 }
 
 void CommandLine::Track(int at)
@@ -300,83 +321,101 @@ void CommandLine::Track(int at)
 }
 
 // Takes the text between the first two quote characters of the token at as
-// a tracked file when it is one; the second quote becomes the text's end.
-bool CommandLine::TakeQuoted(int at, char quote)
+// a needed file when it is one in this shape; the second quote becomes the
+// text's end.
+bool CommandLine::TakeQuoted(int at, char quote, bool script)
 {
-    char* open = std::strchr(m_szBuf + at, quote);
+    const char* open = std::strchr(m_szFold + at, quote);
     if (!open)
         return false;
-    char* close = std::strchr(open + 1, quote);
+    const char* close = std::strchr(open + 1, quote);
     if (!close)
         return false;
-    *close = '\0';
-    char* candidate = open + 1;
-    if (*candidate == '\0' || !IsDrivePath(candidate) || !HasTrackedEnding(candidate))
+    const int from = static_cast<int>(open - m_szFold) + 1;
+    const int to = static_cast<int>(close - m_szFold);
+    Cut(to);
+    if (from == to || !IsDrivePath(m_szFold + from) ||
+        !EndsNeeded(m_szFold + from, static_cast<size_t>(to - from), script ? Shape::kScript : Shape::kAnywhere))
         return false;
-    Track(static_cast<int>(candidate - m_szBuf));
+    Track(from);
     return true;
 }
 
 // An unquoted "-f" file may hold blanks ("-fc:\program files\app\x.isu"): it
-// runs to the last tracked ending that a blank or the end follows, before the
+// runs to the last needed ending that a blank or the end follows, before the
 // next switch or quote. -1 when there is none.
 int CommandLine::DashFileEnd(int at, int end) const
 {
     int limit = end;
     for (int i = at; i < end && limit == end; ++i) {
-        if (m_szBuf[i] == '"' || m_szBuf[i] == '\'') {
+        if (m_szFold[i] == '"' || m_szFold[i] == '\'') {
             limit = i;
-        } else if (IsBlank(m_szBuf[i])) {
+        } else if (IsBlank(m_szFold[i])) {
             int j = i;
-            while (j < end && IsBlank(m_szBuf[j]))
+            while (j < end && IsBlank(m_szFold[j]))
                 ++j;
-            if (m_szBuf[j] == '/' || m_szBuf[j] == '-')
+            if (m_szFold[j] == '/' || m_szFold[j] == '-')
                 limit = i;
         }
     }
     int found = -1;
     for (int e = at + 4; e <= limit; ++e) {
-        if ((e == end || IsBlank(m_szBuf[e])) && EndsTracked(m_szBuf + at, static_cast<size_t>(e - at)))
+        if ((e == end || IsBlank(m_szFold[e])) &&
+            EndsNeeded(m_szFold + at, static_cast<size_t>(e - at), Shape::kScript))
             found = e;
     }
     return found;
 }
 
-// The tracked files among the arguments in [start, end). The whole argument
+// The needed files among the arguments in [start, end). The whole argument
 // text is one file ("c:\program files\app\install.log") only when no token
 // of it is a switch; otherwise it is split at blanks outside double quotes.
 void CommandLine::ReadArguments(int start, int end)
 {
-    while (start < end && IsBlank(m_szBuf[start]))
+    while (start < end && IsBlank(m_szFold[start]))
         ++start;
+    // What follows ">" is where output goes.
+    bool inQuotes = false;
+    for (int i = start; i < end; ++i) {
+        if (m_szFold[i] == '"') {
+            inQuotes = !inQuotes;
+        } else if (!inQuotes && m_szFold[i] == '>') {
+            end = i;
+            break;
+        }
+    }
+    while (end > start && IsBlank(m_szFold[end - 1]))
+        --end;
     if (start >= end)
         return;
+    Cut(end);
 
     // Tokens past the table's end are not examined.
     int tokenStart[kMaxTokens];
     int tokenEnd[kMaxTokens];
     int count = 0;
     bool anySwitch = false;
-    bool inQuotes = false;
+    inQuotes = false;
     int begin = start;
     for (int i = start; i <= end; ++i) {
-        if (i < end && (inQuotes || !IsBlank(m_szBuf[i]))) {
-            if (m_szBuf[i] == '"')
+        if (i < end && (inQuotes || !IsBlank(m_szFold[i]))) {
+            if (m_szFold[i] == '"')
                 inQuotes = !inQuotes;
             continue;
         }
-        anySwitch = anySwitch || m_szBuf[begin] == '/' || m_szBuf[begin] == '-';
+        anySwitch = anySwitch || IsSwitch(m_szFold + begin);
         if (count < kMaxTokens) {
             tokenStart[count] = begin;
             tokenEnd[count] = i;
             ++count;
         }
-        while (i < end && IsBlank(m_szBuf[i + 1]))
+        while (i < end && IsBlank(m_szFold[i + 1]))
             ++i;
         begin = i + 1;
     }
 
-    if (!anySwitch && IsDrivePath(m_szBuf + start) && HasTrackedEnding(m_szBuf + start)) {
+    if (!anySwitch && IsDrivePath(m_szFold + start) &&
+        EndsNeeded(m_szFold + start, static_cast<size_t>(end - start), Shape::kScript)) {
         Track(start);
         return;
     }
@@ -391,22 +430,28 @@ void CommandLine::ReadArguments(int start, int end)
             afterLogSwitch = false;
             continue;
         }
-        if (m_szBuf[s] == '-' && m_szBuf[s + 1] == 'f' && IsDrivePath(m_szBuf + s + 2)) {
+        const bool dashF = m_szFold[s] == '-' && m_szFold[s + 1] == 'f';
+        if (dashF && IsDrivePath(m_szFold + s + 2)) {
             const int fileEnd = DashFileEnd(s + 2, end);
             if (fileEnd > 0) {
-                m_szBuf[fileEnd] = '\0';
+                Cut(fileEnd);
                 Track(s + 2);
                 consumed = fileEnd;
                 continue;
             }
         }
-        m_szBuf[tokenEnd[t]] = '\0';
-        if (const char* rest = AfterLogSwitch(m_szBuf + s)) {
-            afterLogSwitch = *rest == '\0';
+        Cut(tokenEnd[t]);
+        if (dashF && (m_szFold[s + 2] == '"' || m_szFold[s + 2] == '\'')) {
+            TakeQuoted(s + 2, m_szFold[s + 2], true);
             continue;
         }
-        if (!TakeQuoted(s, '"'))
-            TakeQuoted(s, '\'');
+        bool takesNext = false;
+        if (IsLogSwitch(m_szFold + s, takesNext)) {
+            afterLogSwitch = takesNext;
+            continue;
+        }
+        if (!TakeQuoted(s, '"', false))
+            TakeQuoted(s, '\'', false);
     }
 }
 

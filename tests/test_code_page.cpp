@@ -200,13 +200,17 @@ TEST_F(CodePageTest, DoubleByteCharactersAreNeverCutApart)
     const std::wstring game = std::wstring(kTopW) + L"\\\x30b2\x30fc\x30e0";
     CreateDirectoryW(game.c_str(), nullptr);
     create_file_w((game + L"\\uninst.exe").c_str());
-    create_file_w((game + L"\\Setup.log").c_str());
-    for (const std::wstring& text : {L"\"" + game + L"\\uninst.exe\" \"" + game + L"\\Setup.log\"",
-                                     game + L"\\UNINST.EXE /S"}) {
-        SCOPED_TRACE(Ansi(text));
-        const ovra::CommandLine line = ovra::CommandLine::Read(Ansi(text).c_str(), ovra::CommandLine::Kind::kUninstall);
+    create_file_w((game + L"\\Setup.isu").c_str());
+    const struct {
+        std::wstring text, program;
+    } lines[] = {{L"\"" + game + L"\\uninst.exe\" \"" + game + L"\\Setup.isu\"", game + L"\\uninst.exe"},
+                 {game + L"\\UNINST.EXE /S", game + L"\\UNINST.EXE"}};
+    for (const auto& l : lines) {
+        SCOPED_TRACE(Ansi(l.text));
+        const ovra::CommandLine line =
+            ovra::CommandLine::Read(Ansi(l.text).c_str(), ovra::CommandLine::Kind::kUninstall);
         EXPECT_FALSE(ovra::IsAnyFileMissing(line));
-        EXPECT_EQ(std::string(line.Program()), Ansi(game + L"\\uninst.exe").replace(0, 1, "c"));
+        EXPECT_EQ(std::string(line.Program()), Ansi(l.program));
     }
     DeleteFileW((game + L"\\uninst.exe").c_str());
     EXPECT_TRUE(ovra::IsSuspiciousUninstallString(Ansi(L"\"" + game + L"\\uninst.exe\"").c_str()));

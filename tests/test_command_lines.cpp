@@ -27,7 +27,8 @@ const char kTop[] = "C:\\ovra_cl";
 // A named file is marked {role|spelling} or {role|spelling|file}, where file
 // is what exists when the line spells it otherwise. The roles:
 // p program at a full path, b program by bare name, d rundll32's DLL,
-// t tracked file, a other argument, o a log switch's output.
+// t a file the program needs, a other argument, o a file the program
+// writes itself (a log, its settings, a redirection's target).
 // $T is a plain folder, $A one with blanks in its names, $N the 64-bit system
 // folder (the only one on 32-bit Windows), $W the 32-bit one.
 const struct {
@@ -45,9 +46,16 @@ const struct {
     {"quoted cmd", "\"{p|$A\\logon.cmd}\" /q"},
     {"no extension", "{p|$A\\setup|$A\\setup.exe} /remove"},
     {"quoted, no extension", "\"{p|$T\\noext|$T\\noext.exe}\" -x"},
-    {"quoted tracked file", "\"{p|$T\\setup.exe}\" /remove \"{t|$A\\setup.log}\" /q"},
+    {"quoted script", "\"{p|$T\\setup.exe}\" /remove \"{t|$A\\setup.isu}\" /q"},
     // Apostrophes do not hold blanks together: a file between them has none.
-    {"single-quoted tracked file", "{p|$T\\setup.exe} '{t|$T\\a.ini}'"},
+    {"single-quoted script", "{p|$T\\setup.exe} '{t|$T\\a.isu}'"},
+    {"quoted log and settings", "\"{p|$T\\setup.exe}\" /remove \"{o|$A\\setup.log}\" '{o|$T\\a.ini}'"},
+    {"log file switches", "\"{p|$T\\app.exe}\" --log-file=\"{o|$A\\a.log}\" /LOGFILE=\"{o|$T\\b.log}\" "
+                          "--logfile \"{o|$A\\c.isu}\" -LogPath \"{o|$A\\d.isu}\""},
+    {"settings files", "\"{p|$T\\app.exe}\" -c \"{o|$A\\my.ini}\" --config \"{o|$T\\b.ini}\""},
+    {"redirected", "{p|$A\\clean.exe} /x > \"{o|$A\\rm.isu}\""},
+    {"-f log", "{p|$T\\IsUninst.exe} -f\"{t|$A\\Setup.LOG}\""},
+    {"whole tail, redirected", "{p|$T\\unwise2.exe} {t|$A\\INSTALL2.LOG} > {o|$T\\out.log}"},
     {"-f quoted", "{p|$T\\IsUninst.exe} -f\"{t|$A\\Uninst.isu}\""},
     {"-f unquoted with blanks", "{p|$T\\IsUninst.exe} -f{t|$A\\DeIsL1.isu}"},
     {"-f unquoted, then a switch", "{p|$T\\IsUninst.exe} -f{t|$A\\DeIsL2.isu} -c\"{a|$A\\setup.dll}\""},
@@ -57,10 +65,10 @@ const struct {
      "\"{p|$T\\setup.exe}\" /L*V \"{o|$T\\o1.log}\" /lv+ \"{o|$T\\o2.log}\" /l*vx! {o|$T\\o3.log} /l {o|$T\\o4.log}"},
     {"other log switches", "\"{p|$T\\setup.exe}\" /LOG=\"{o|$T\\o5.log}\" /LOG:{o|$T\\o6.log} /log \"{o|$T\\o7.log}\" "
                            "-log {o|$T\\o8.log} /L*V\"{o|$T\\o9.log}\" /LOG= {o|$T\\o10.log} -Log '{o|$T\\o11.log}' "
-                           "\"{t|$T\\keep.ini}\""},
+                           "\"{t|$T\\keep.isu}\""},
     {"rundll32", "RunDll32.exe {d|$T\\setup.dll},Uninstall"},
     {"rundll32, quoted DLL", "rundll32.exe \"{d|$A\\helper.dll}\",Start"},
-    {"rundll32 by path", "\"C:\\Windows\\System32\\rundll32.exe\" \"{d|$T\\h2.dll}\",Run /x \"{t|$T\\r.ini}\""},
+    {"rundll32 by path", "\"C:\\Windows\\System32\\rundll32.exe\" \"{d|$T\\h2.dll}\",Run /x \"{t|$T\\r.isu}\""},
     {"rundll32, bare DLL", "rundll32 shell32.dll,Control_RunDLL {a|$T\\desk.cpl}"},
     {"bare, 64-bit system folder", "{b|ovra_cl_n.exe|$N\\ovra_cl_n.exe} /x"},
     {"bare quoted", "\"{b|ovra_cl_q.exe|$N\\ovra_cl_q.exe}\" /x"},

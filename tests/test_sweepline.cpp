@@ -41,6 +41,13 @@ std::string Upper(std::string text)
     return text;
 }
 
+std::vector<std::string> Upper(std::vector<std::string> texts)
+{
+    for (std::string& text : texts)
+        text = Upper(text);
+    return texts;
+}
+
 class Sweepline : public testing::Test {
 protected:
     void SetUp() override { create_dir(kDir); }
@@ -59,70 +66,76 @@ struct Case {
 TEST_F(Sweepline, SplitsCommandAndTrackedFiles)
 {
     const std::vector<Case> cases = {
-        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012}", "msiexec.exe", {}},
-        {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe /S", "c:\\ovra_sweep_test\\program files\\app\\uninst.exe", {}},
-        {"\"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe\" /S", "c:\\ovra_sweep_test\\program files\\app\\uninst.exe", {}},
+        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012}", "MsiExec.exe", {}},
+        {"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe /S", "C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe", {}},
+        {"\"C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe\" /S", "C:\\ovra_sweep_test\\Program Files\\App\\uninst.exe", {}},
         {"C:\\ovra_sweep_test\\IsUninst.exe -f\"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu\"",
-         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\program files\\app\\uninst.isu"}},
+         "C:\\ovra_sweep_test\\IsUninst.exe", {"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu"}},
         {"C:\\ovra_sweep_test\\IsUninst.exe -f \"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu\"",
-         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\program files\\app\\uninst.isu"}},
+         "C:\\ovra_sweep_test\\IsUninst.exe", {"C:\\ovra_sweep_test\\Program Files\\App\\Uninst.isu"}},
         {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu",
-         "c:\\ovra_sweep_test\\isuninst.exe", {"c:\\ovra_sweep_test\\progra~1\\app\\uninst.isu"}},
-        // An unquoted "-f" file runs to its last tracked ending, blanks
+         "C:\\ovra_sweep_test\\IsUninst.exe", {"C:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu"}},
+        // An unquoted "-f" file runs to its last needed ending, blanks
         // included, and stops before the next switch.
-        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\Uninst.isu /S", "c:\\ovra_sweep_test\\isuninst.exe",
-         {"c:\\ovra_sweep_test\\uninst.isu"}},
-        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\My App.isu", "c:\\ovra_sweep_test\\isuninst.exe",
-         {"c:\\ovra_sweep_test\\my app.isu"}},
-        {"C:\\IsUninst.exe -fC:\\Program Files\\App\\DeIsL1.isu -c\"C:\\App\\setup.dll\" -fC:\\b.log x", "c:\\isuninst.exe",
-         {"c:\\program files\\app\\deisl1.isu", "c:\\b.log"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\Uninst.isu /S", "C:\\ovra_sweep_test\\IsUninst.exe",
+         {"C:\\ovra_sweep_test\\Uninst.isu"}},
+        {"C:\\ovra_sweep_test\\IsUninst.exe -fC:\\ovra_sweep_test\\My App.isu", "C:\\ovra_sweep_test\\IsUninst.exe",
+         {"C:\\ovra_sweep_test\\My App.isu"}},
+        {"C:\\IsUninst.exe -fC:\\Program Files\\App\\DeIsL1.isu -c\"C:\\App\\setup.dll\" -fC:\\b.log x", "C:\\IsUninst.exe",
+         {"C:\\Program Files\\App\\DeIsL1.isu", "C:\\b.log"}},
+        // After "-f" a log or settings file is the uninstaller's script.
+        {"C:\\IsUninst.exe -f\"C:\\App\\Setup.LOG\" -f'C:\\App\\b.ini'", "C:\\IsUninst.exe",
+         {"C:\\App\\Setup.LOG", "C:\\App\\b.ini"}},
         // The whole argument text is one file only when no token is a switch.
-        {"C:\\App\\uninst.exe C:\\App\\setup.ini /LOG=C:\\Temp\\u.log", "c:\\app\\uninst.exe", {}},
+        {"C:\\App\\uninst.exe C:\\App\\setup.ini /LOG=C:\\Temp\\u.log", "C:\\App\\uninst.exe", {}},
         {"C:\\ovra_sweep_test\\unwise.exe C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG",
-         "c:\\ovra_sweep_test\\unwise.exe", {"c:\\ovra_sweep_test\\program files\\app\\install.log"}},
+         "C:\\ovra_sweep_test\\unwise.exe", {"C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG"}},
+        {"C:\\unwise.exe C:\\App\\INSTALL.LOG > C:\\App\\out.log", "C:\\unwise.exe", {"C:\\App\\INSTALL.LOG"}},
         // With no candidate there, the shortest one with an extension is
         // shown as the program.
-        {"C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe", "c:\\ovra_sweep_test\\uninst.bat", {}},
-        {"C:\\ovra_sweep_test\\uninst.bat /x", "c:\\ovra_sweep_test\\uninst.bat", {}},
+        {"C:\\ovra_sweep_test\\uninst.bat C:\\ovra_sweep_test\\tool.exe", "C:\\ovra_sweep_test\\uninst.bat", {}},
+        {"C:\\ovra_sweep_test\\uninst.bat /x", "C:\\ovra_sweep_test\\uninst.bat", {}},
+        // Quoted, only an "isu" script is needed: a log or settings file
+        // there is one the program writes when it runs.
         {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.log\" /q",
-         "c:\\ovra_sweep_test\\setup.exe", {"c:\\ovra_sweep_test\\program files\\app\\setup.log"}},
-        {"\"C:\\ovra_sweep_test\\setup.exe\" 'C:\\ovra_sweep_test\\a.ini' \"C:\\ovra_sweep_test\\b.log\"",
-         "c:\\ovra_sweep_test\\setup.exe", {"c:\\ovra_sweep_test\\a.ini", "c:\\ovra_sweep_test\\b.log"}},
+         "C:\\ovra_sweep_test\\setup.exe", {}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" 'C:\\ovra_sweep_test\\a.ini' \"C:\\ovra_sweep_test\\b.log\" \"C:\\A\\c.ISU\"",
+         "C:\\ovra_sweep_test\\setup.exe", {"C:\\A\\c.ISU"}},
+        {"C:\\App\\app.exe --log-file=\"C:\\a.log\" /LOGFILE=\"C:\\b.log\" --logfile \"C:\\c.isu\" -LogPath \"C:\\d.isu\"",
+         "C:\\App\\app.exe", {}},
+        {"C:\\App\\app.exe -c \"C:\\App\\my.ini\" --config \"C:\\App\\b.ini\" > \"C:\\App\\rm.isu\"", "C:\\App\\app.exe",
+         {}},
         // Other endings, unquoted arguments and quoted non-paths never count.
         {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" \"C:\\ovra_sweep_test\\gone.exe\"",
-         "c:\\ovra_sweep_test\\setup.exe", {}},
+         "C:\\ovra_sweep_test\\setup.exe", {}},
         {"setup.exe /log C:\\ovra_sweep_test\\gone.log \"gone.log\" \"\"", "setup.exe", {}},
-        {"C:\\ovra_sweep_test\\run.com \"C:\\ovra_sweep_test\\a.ini\"", "c:\\ovra_sweep_test\\run.com",
-         {"c:\\ovra_sweep_test\\a.ini"}},
-        {"C:\\ovra_sweep_test\\Uninst.isu", "c:\\ovra_sweep_test\\uninst.isu", {}},
+        {"C:\\ovra_sweep_test\\run.com \"C:\\ovra_sweep_test\\a.isu\"", "C:\\ovra_sweep_test\\run.com",
+         {"C:\\ovra_sweep_test\\a.isu"}},
+        {"C:\\ovra_sweep_test\\Uninst.isu", "C:\\ovra_sweep_test\\Uninst.isu", {}},
         {"\"\"", "", {}},
-        {"  \t\"C:\\ovra_sweep_test\\no closing quote.exe", "c:\\ovra_sweep_test\\no closing quote.exe", {}},
-        {"R:\\ovra_sweep\\uninst.exe", "r:\\ovra_sweep\\uninst.exe", {}},
+        {"  \t\"C:\\ovra_sweep_test\\no closing quote.exe", "C:\\ovra_sweep_test\\no closing quote.exe", {}},
+        {"R:\\ovra_sweep\\uninst.exe", "R:\\ovra_sweep\\uninst.exe", {}},
         // A quoted file right after a log switch, or joined to it, is the
         // uninstaller's own output; the files after it still count.
-        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012} /L*V \"C:\\ovra_sweep_test\\u.log\"", "msiexec.exe", {}},
-        {"msiexec /x{1} /l \"C:\\a.log\" /lv+ \"C:\\b.log\" /l*vx! \"C:\\c.log\" \"C:\\d.ini\"", "msiexec",
-         {"c:\\d.ini"}},
-        {"setup.exe /LOG=\"C:\\a.log\" /LOG:\"C:\\b.log\" /log \"C:\\c.log\" -log \"C:\\d.log\" /L*V\"C:\\e.log\"",
-         "setup.exe", {}},
-        {"setup.exe /LOG= \"C:\\a.log\" -Log 'C:\\b.log' \"C:\\c.log\"", "setup.exe", {"c:\\c.log"}},
-        // Unquoted log files after a switch are never tracked either.
-        {"setup.exe /log C:\\a.log /LOG:C:\\b.log -log C:\\My Logs\\c.log", "setup.exe", {}},
-        // Switches that are no log switch leave the file tracked.
-        {"setup.exe /lang \"C:\\a.ini\" /logo \"C:\\b.log\" /f \"C:\\c.log\"", "setup.exe",
-         {"c:\\a.ini", "c:\\b.log", "c:\\c.log"}},
+        {"MsiExec.exe /X{12345678-ABCD-1234-ABCD-123456789012} /L*V \"C:\\ovra_sweep_test\\u.isu\"", "MsiExec.exe", {}},
+        {"msiexec /x{1} /l \"C:\\a.isu\" /lv+ \"C:\\b.isu\" /l*vx! \"C:\\c.isu\" \"C:\\d.isu\"", "msiexec",
+         {"C:\\d.isu"}},
+        {"setup.exe /LOG= \"C:\\a.isu\" -Log 'C:\\b.isu' \"C:\\c.isu\"", "setup.exe", {"C:\\c.isu"}},
+        // Switches that are no log switch leave the script tracked.
+        {"setup.exe /lang \"C:\\a.isu\" /f \"C:\\c.isu\"", "setup.exe", {"C:\\a.isu", "C:\\c.isu"}},
         // Code-page letters are not blanks.
-        {"M\xfcller.exe \"C:\\ovra_sweep_test\\\xe9t\xe9.log\"", "m\xfcller.exe", {"c:\\ovra_sweep_test\\\xe9t\xe9.log"}},
+        {"M\xfcller.exe \"C:\\ovra_sweep_test\\\xe9t\xe9.isu\"", "M\xfcller.exe", {"C:\\ovra_sweep_test\\\xe9t\xe9.isu"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const Parse parse = Judge(c.text);
         EXPECT_EQ(parse.command, c.command);
         EXPECT_EQ(parse.files, c.files);
-        // Case does not matter: the upper-cased text reads and judges alike.
+        // The pieces keep the case they were written in; the upper-cased
+        // text reads alike, its pieces upper-cased.
         const Parse upper = Judge(Upper(c.text).c_str());
-        EXPECT_EQ(upper.command, parse.command);
-        EXPECT_EQ(upper.files, parse.files);
+        EXPECT_EQ(upper.command, Upper(parse.command));
+        EXPECT_EQ(upper.files, Upper(parse.files));
         EXPECT_EQ(upper.suspicious, parse.suspicious);
     }
 }
@@ -154,18 +167,18 @@ TEST_F(Sweepline, RundllLinesAreJudgedByTheirDll)
         const char* dll;
         bool suspicious;
     } cases[] = {
-        {"RunDll32.exe C:\\ovra_sweep_test\\setup.dll,Uninstall", "c:\\ovra_sweep_test\\setup.dll", false},
-        {"RunDll32.exe C:\\ovra_sweep_test\\gone.dll,Uninstall", "c:\\ovra_sweep_test\\gone.dll", true},
-        {"rundll32 \"C:\\ovra_sweep_test\\gone.dll\",Start", "c:\\ovra_sweep_test\\gone.dll", true},
-        {"C:\\Windows\\System32\\rundll32.exe \"C:\\ovra_sweep_test\\setup.dll\",Go /x", "c:\\ovra_sweep_test\\setup.dll",
+        {"RunDll32.exe C:\\ovra_sweep_test\\setup.dll,Uninstall", "C:\\ovra_sweep_test\\setup.dll", false},
+        {"RunDll32.exe C:\\ovra_sweep_test\\gone.dll,Uninstall", "C:\\ovra_sweep_test\\gone.dll", true},
+        {"rundll32 \"C:\\ovra_sweep_test\\gone.dll\",Start", "C:\\ovra_sweep_test\\gone.dll", true},
+        {"C:\\Windows\\System32\\rundll32.exe \"C:\\ovra_sweep_test\\setup.dll\",Go /x", "C:\\ovra_sweep_test\\setup.dll",
          false},
-        {"\"C:\\Windows\\System32\\RUNDLL32.EXE\" C:\\ovra_sweep_test\\gone.dll", "c:\\ovra_sweep_test\\gone.dll", true},
+        {"\"C:\\Windows\\System32\\RUNDLL32.EXE\" C:\\ovra_sweep_test\\gone.dll", "C:\\ovra_sweep_test\\gone.dll", true},
         {"rundll32.exe ovra_sweep_gone.dll,Start", "ovra_sweep_gone.dll", false},
-        {"rundll32.exe R:\\ovra_sweep\\gone.dll,Start", "r:\\ovra_sweep\\gone.dll", false},
+        {"rundll32.exe R:\\ovra_sweep\\gone.dll,Start", "R:\\ovra_sweep\\gone.dll", false},
         {"rundll32.exe", "<none>", false},
-        // Tracked files after the DLL still count.
-        {"rundll32.exe C:\\ovra_sweep_test\\setup.dll,Go \"C:\\ovra_sweep_test\\gone.ini\"",
-         "c:\\ovra_sweep_test\\setup.dll", true},
+        // Needed files after the DLL still count.
+        {"rundll32.exe C:\\ovra_sweep_test\\setup.dll,Go \"C:\\ovra_sweep_test\\gone.isu\"",
+         "C:\\ovra_sweep_test\\setup.dll", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -192,15 +205,15 @@ TEST_F(Sweepline, SuspiciousExactlyWhileANamedFileIsMissing)
          {"C:\\ovra_sweep_test\\IsUninst.exe", "C:\\ovra_sweep_test\\PROGRA~1\\App\\Uninst.isu"}},
         {"C:\\ovra_sweep_test\\unwise.exe C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG",
          {"C:\\ovra_sweep_test\\unwise.exe", "C:\\ovra_sweep_test\\Program Files\\App\\INSTALL.LOG"}},
-        {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.log\"",
-         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\Program Files\\App\\setup.log"}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" /remove \"C:\\ovra_sweep_test\\Program Files\\App\\setup.isu\"",
+         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\Program Files\\App\\setup.isu"}},
         {"\"C:\\ovra_sweep_test\\setup.exe\" \"C:\\ovra_sweep_test\\gone.dll\" C:\\ovra_sweep_test\\gone.ini",
          {"C:\\ovra_sweep_test\\setup.exe"}},
         {"C:\\ovra_sweep_test\\uninst.bat /x", {"C:\\ovra_sweep_test\\uninst.bat"}},
         // A log file written by the uninstaller is not needed; other files
         // after it still are.
-        {"\"C:\\ovra_sweep_test\\setup.exe\" /L*V \"C:\\ovra_sweep_test\\u.log\" \"C:\\ovra_sweep_test\\a.ini\"",
-         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\a.ini"}},
+        {"\"C:\\ovra_sweep_test\\setup.exe\" /L*V \"C:\\ovra_sweep_test\\u.isu\" \"C:\\ovra_sweep_test\\a.isu\"",
+         {"C:\\ovra_sweep_test\\setup.exe", "C:\\ovra_sweep_test\\a.isu"}},
     };
     create_dir("C:\\ovra_sweep_test\\Program Files\\App");
     create_dir("C:\\ovra_sweep_test\\PROGRA~1\\App");
@@ -307,7 +320,7 @@ TEST_F(Sweepline, TokensBeyondTheTableAreNotExamined)
 {
     create_file("C:\\ovra_sweep_test\\setup.exe");
     const std::string head = "\"C:\\ovra_sweep_test\\setup.exe\"";
-    const std::string gone = " \"C:\\ovra_sweep_test\\gone.log\"";
+    const std::string gone = " \"C:\\ovra_sweep_test\\gone.isu\"";
     auto withGoneAt = [&](int token) {
         std::string text = head;
         for (int i = 1; i < 400; ++i)
@@ -317,22 +330,22 @@ TEST_F(Sweepline, TokensBeyondTheTableAreNotExamined)
     // Within the first 256 tokens a missing file is found...
     Parse parse = Judge(withGoneAt(255).c_str());
     EXPECT_TRUE(parse.suspicious);
-    EXPECT_EQ(parse.files, std::vector<std::string>{"c:\\ovra_sweep_test\\gone.log"});
+    EXPECT_EQ(parse.files, std::vector<std::string>{"C:\\ovra_sweep_test\\gone.isu"});
     // ...beyond them it is not looked at, and the text is not reported.
     parse = Judge(withGoneAt(300).c_str());
     EXPECT_FALSE(parse.suspicious);
     EXPECT_TRUE(parse.files.empty());
-    EXPECT_EQ(parse.command, "c:\\ovra_sweep_test\\setup.exe");
+    EXPECT_EQ(parse.command, "C:\\ovra_sweep_test\\setup.exe");
 }
 
 TEST_F(Sweepline, TheDensestTextStaysWithinTheFileTable)
 {
-    // The shortest quoted tracked file is "c:\log": a text that fits holds at
+    // The shortest quoted needed file is "c:\isu": a text that fits holds at
     // most 227 of them, all tracked.
     std::string text = "x.exe";
     int expected = 0;
     while (text.size() + 9 < static_cast<size_t>(ovra::kSweeplineBufSize)) {
-        text += " \"c:\\log\"";
+        text += " \"c:\\isu\"";
         ++expected;
     }
     const ovra::CommandLine line = ovra::CommandLine::Read(text.c_str(), ovra::CommandLine::Kind::kUninstall);

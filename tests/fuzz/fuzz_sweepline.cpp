@@ -52,14 +52,37 @@ Parse Judge(const char* text, ovra::CommandLine::Kind kind)
     for (int i = 0; i < count; ++i) {
         const char* file = line.File(i);
         Require(file != nullptr);
-        // Every tracked file starts as a lower-case drive path.
-        Require(file[0] >= 'a' && file[0] <= 'z' && file[1] == ':' && file[2] == '\\');
+        // Every needed file starts as a drive path, in the case it was written.
+        const char drive = static_cast<char>(file[0] | 0x20);
+        Require(drive >= 'a' && drive <= 'z' && file[1] == ':' && file[2] == '\\');
         parse.files.push_back(file);
     }
     Require(line.File(count) == nullptr);
     // Judging the same read again gives the same answer.
     Require(ovra::IsAnyFileMissing(line) == parse.suspicious);
     Require(FuzzOpenSearches() == 0 && FuzzErrorMode() == 0);
+    return parse;
+}
+
+// The pieces with ASCII letters in lower case, trail bytes kept.
+std::string FoldText(const std::string& text)
+{
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(out[i])) && i + 1 < out.size())
+            ++i;
+        else if (out[i] >= 'A' && out[i] <= 'Z')
+            out[i] = static_cast<char>(out[i] - 'A' + 'a');
+    }
+    return out;
+}
+
+Parse Fold(Parse parse)
+{
+    parse.command = FoldText(parse.command);
+    parse.dll = FoldText(parse.dll);
+    for (std::string& file : parse.files)
+        file = FoldText(file);
     return parse;
 }
 
@@ -88,8 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Require(parse.hasCommand);
         }
 
-        // Case does not matter: the upper-cased text reads and judges alike.
-        // Trail bytes belong to their double-byte character and stay.
+        // Case does not change the reading: the upper-cased text reads and
+        // judges alike (the stand-in's file system, like Windows' usual one,
+        // ignores case), and its pieces are the same but for case. Trail bytes
+        // belong to their double-byte character and stay.
         std::vector<char> upper(text);
         for (size_t i = 0; i < length; ++i) {
             if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(upper[i])) && i + 1 < length)
@@ -97,9 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             else if (upper[i] >= 'a' && upper[i] <= 'z')
                 upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
         }
-        const Parse again = Judge(upper.data(), kind);
-        Require(again.suspicious == parse.suspicious && again.hasCommand == parse.hasCommand &&
-                again.command == parse.command && again.dll == parse.dll && again.files == parse.files);
+        const Parse again = Fold(Judge(upper.data(), kind));
+        const Parse folded = Fold(parse);
+        Require(again.suspicious == folded.suspicious && again.hasCommand == folded.hasCommand &&
+                again.command == folded.command && again.dll == folded.dll && again.files == folded.files);
     }
     return 0;
 }

@@ -24,13 +24,13 @@ const DWORD kFolder = ~0ul;
 // 0 a file, kFolder a folder; otherwise the error a lookup reports.
 DWORD Lookup(const char* name)
 {
-    // Every name the heuristics look up comes from their lower-cased copy.
-    // Trail bytes of double-byte characters stay as they are.
+    // Names are looked up as written; like Windows' usual file systems the
+    // stand-in ignores the case of ASCII letters. Trail bytes of double-byte
+    // characters stay as they are.
     uint32_t hash = 2166136261u;
     for (const char* p = name; *p; ++p) {
-        if (*p >= 'A' && *p <= 'Z')
-            std::abort();
-        hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
+        const char c = *p >= 'A' && *p <= 'Z' ? static_cast<char>(*p - 'A' + 'a') : *p;
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
         if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(*p)) && p[1] != '\0')
             hash = (hash ^ static_cast<unsigned char>(*++p)) * 16777619u;
     }
