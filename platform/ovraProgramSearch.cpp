@@ -101,6 +101,15 @@ std::string PathEntry(const char* begin, const char* end)
     return std::string(begin, end);
 }
 
+// An entry of nothing but blanks and quotes names no folder at all.
+bool IsEmptyEntry(const char* begin, const char* end)
+{
+    for (; begin < end; ++begin)
+        if (*begin != ' ' && *begin != '"')
+            return false;
+    return true;
+}
+
 // No "insert a disk" box for this thread while it searches.
 struct QuietDrives {
     QuietDrives() : nOld(0), bSet(SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &nOld) != 0) {}
@@ -161,6 +170,10 @@ bool ProgramSearch::FindsBareName(const char* name)
     const DWORD read = GetEnvironmentVariableA("PATH", path.data(), size);
     if (read == 0 || read >= size)
         return true; // changed under us: not judged
+    // A folder the search cannot look into (a share, a relative folder,
+    // another kind of drive) may hold the program: then a name found
+    // nowhere else is not judged.
+    bool skipped = false;
     const char* entry = path.data();
     for (const char* at = entry;; ++at) {
         if (*at != ';' && *at != '\0')
@@ -168,11 +181,12 @@ bool ProgramSearch::FindsBareName(const char* name)
         const std::string folderText = PathEntry(entry, at);
         if (!folderText.empty() && InFolder(folderText.c_str(), name))
             return true;
+        skipped = skipped || (folderText.empty() && !IsEmptyEntry(entry, at));
         if (*at == '\0')
             break;
         entry = at + 1;
     }
-    return false;
+    return skipped;
 }
 
 } // namespace ovra

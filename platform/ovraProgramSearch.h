@@ -30,8 +30,10 @@ public:
     // True when the system's search order has the bare name (no folder in
     // it) as a program: the system folder (in both views on 64-bit Windows),
     // the Windows folder, then every entry of PATH that is a full path on a
-    // fixed drive. Relative, UNC and other drives' entries are skipped, and
-    // no drive is ever asked to prompt for a disk.
+    // fixed drive. Relative, UNC and other drives' entries are not looked
+    // into, and no drive is ever asked to prompt for a disk; when any entry
+    // was passed over, a name found nowhere else counts as found too, since
+    // that entry may hold it.
     static bool FindsBareName(const char* name);
 };
 
