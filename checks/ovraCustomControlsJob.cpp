@@ -3,6 +3,7 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraRegKey.h"
 #include "platform/ovraRegView.h"
+#include "checks/ovraLocalServer.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraTypeLibVersion.h"
 
@@ -98,9 +99,24 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
     const char* path = RegText::DefaultValue(classes, serverKey, data, expanded, RegText::OwnerOf(root));
     if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
         return;
-    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
-                    RegWalk::Section(root, RegText::Display("%s\\%s", keyPath, serverKey).c_str()),
-                    RegText::Display("(Default) = %s", path), kKindKey);
+    const std::string section = RegWalk::Section(root, RegText::Display("%s\\%s", keyPath, serverKey).c_str());
+    const std::string value = RegText::Display("(Default) = %s", path);
+    // A class that a program or a service still serves loses only its dead
+    // library's key; deleting the class would break the working server.
+    if (LocalServer::MayServe(classes, name, root, keyPath)) {
+        // Named as the key spells itself, so a restore brings back the same
+        // name.
+        std::string spelt;
+        RegWalk::Subkeys(classes, name, nullptr, [&](HKEY, const char* subkey) {
+            if (lstrcmpiA(subkey, "InprocServer32") == 0)
+                spelt = subkey;
+        });
+        char classKey[kRegTextSize];
+        if (!spelt.empty() && RegText::Compose(classKey, "%s\\%s", keyPath, name))
+            RegWalk::Report(*this, status, results, root, classKey, spelt.c_str(), kProblem, section, value, kKindKey);
+        return;
+    }
+    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey);
 }
 
 // The smallest key that holds only dead registrations: the library's key
