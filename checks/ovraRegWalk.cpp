@@ -7,6 +7,7 @@
 #include "platform/ovraRegKey.h"
 #include "platform/ovraWorkers.h"
 
+#include <unordered_set>
 #include <utility>
 
 namespace ovra {
@@ -40,6 +41,17 @@ void WalkIndexes(HKEY key, DWORD first, DWORD end, const std::atomic<bool>* canc
         PathViews::Forget();
         visit(key, name);
     }
+}
+
+// What a record names: its root, key path, name and kind, the names without
+// the case the registry ignores.
+std::string Identity(const JobResult& record)
+{
+    std::string path = record.sKeyPath;
+    std::string name = record.sName;
+    CodePage::LowerAscii(&path[0], path.size());
+    CodePage::LowerAscii(&name[0], name.size());
+    return std::to_string(record.hRoot) + '\0' + std::to_string(record.nKind) + '\0' + path + '\0' + name;
 }
 
 } // namespace
@@ -113,9 +125,18 @@ void RegWalk::SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::
         WalkIndexes(key.Get(), first, end, &status.bCancel,
                     [&](HKEY parent, const char* name) { visit(parent, name, records); });
     });
-    for (std::vector<JobResult>& records : found)
-        for (JobResult& record : records)
-            results.push_back(std::move(record));
+    // A subkey added or removed during the walk moves the indexes after it,
+    // so one entry can be met twice, by one slice or by two: only its first
+    // record is kept, and counted.
+    std::unordered_set<std::string> seen;
+    for (std::vector<JobResult>& records : found) {
+        for (JobResult& record : records) {
+            if (seen.insert(Identity(record)).second)
+                results.push_back(std::move(record));
+            else
+                --status.nCount;
+        }
+    }
 }
 
 void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,

@@ -138,3 +138,32 @@ TEST_F(SplitWalk, TasksWhoseThreadsCannotStartRunOnTheCallingThread)
     EXPECT_EQ(ran, std::vector<int>(6, 1));
     EXPECT_EQ(ranOn, std::set<DWORD>{GetCurrentThreadId()});
 }
+
+// A subkey added during the walk moves every index after it: an entry met
+// again is reported once, and counted once.
+TEST_F(SplitWalk, AnEntryMetTwiceWhileTheKeyChangesIsReportedOnce)
+{
+    const std::string added = std::string(kKey) + "\\{ovra-split-!}";
+    ovra::JobStatus status;
+    std::vector<ovra::JobResult> results;
+    bool inserted = false;
+    ovra::RegWalk::SplitSubkeys(HKEY_CURRENT_USER, kKey, status, results,
+                                [&](HKEY, const char* name, std::vector<ovra::JobResult>& records) {
+                                    {
+                                        ovra::CriticalSection::Guard guard(lock);
+                                        visited.push_back(name);
+                                        if (!inserted && name == EntryName(0)) {
+                                            add_key(HKEY_CURRENT_USER, added.c_str());
+                                            inserted = true;
+                                        }
+                                    }
+                                    ovra::RegWalk::Report(job, status, records, HKEY_CURRENT_USER, kKey, name, "seen",
+                                                          kKey, name, ovra::kKindKey);
+                                });
+    delete_tree(HKEY_CURRENT_USER, added.c_str());
+    EXPECT_EQ(std::count(visited.begin(), visited.end(), EntryName(0)), 2) << "the walk met no entry twice";
+    std::set<std::string> names;
+    for (const ovra::JobResult& record : results)
+        EXPECT_TRUE(names.insert(record.sName).second) << record.sName << " reported twice";
+    EXPECT_EQ(status.nCount, static_cast<int>(results.size()));
+}
