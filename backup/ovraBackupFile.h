@@ -24,6 +24,9 @@ public:
     // Smallest encoded value entry (empty name, type, size) and key block
     // (empty name, two counts): a count can never need fewer bytes than this.
     static const uint32_t kMinEntry = 5 + 4 + 4;
+    // Smallest record: the root, five empty strings, the job id and a kind
+    // that carries no data block.
+    static const uint32_t kMinRecord = 4 + 5 * 5 + 4 + 4;
     // The registry nests keys at most 512 deep; a saved tree that claims more
     // is damage, and the limit keeps recursion over it shallow.
     static const int kMaxDepth = 512;

@@ -52,6 +52,9 @@ bool BackupManager::WriteRecord(void* file, JobResult& record)
     if (!fields)
         return false;
     const HKEY root = RegKey::Root(record.hRoot);
+    // A key record that no reader would take back is not saved.
+    if (record.nKind == kKindKey && !IsOneKeyName(record.sName))
+        return false;
     if (record.nKind == kKindValue)
         return WriteRegistryValue(file, root, record.sKeyPath.c_str(), record.sName.c_str());
     if (record.nKind == kKindKey)
@@ -176,13 +179,31 @@ bool BackupManager::ReadRecord(void* file, JobResult& record)
     read.nDataOffset = static_cast<int32_t>(offset);
     if (read.nKind == kKindValue && !SkipValueBlock(in, BackupFile::kMaxRecordValue))
         return false;
-    if (read.nKind == kKindKey && !SkipKeyBlock(in, 1))
+    if (read.nKind == kKindKey && (!NamesOwnKey(in, read) || !SkipKeyBlock(in, 1)))
         return false;
 
     // Only a whole record reaches the caller; the tick stays the caller's.
     read.bSelected = record.bSelected;
     record = read;
     return true;
+}
+
+bool BackupManager::IsOneKeyName(const std::string& name)
+{
+    return !name.empty() && CodePage::LastBackslash(name.c_str()) == nullptr;
+}
+
+// A key block is restored under the name it carries. Only a block that names
+// the record's own key, by one key name, is taken: an empty name would put
+// the saved values into the parent key itself (into ...\Uninstall, say), and
+// a path would reach a key the record does not name. The file is left where
+// it was.
+bool BackupManager::NamesOwnKey(BackupFile& in, const JobResult& record)
+{
+    uint64_t start = 0;
+    std::string name;
+    return in.Position(start) && in.ReadString(name) && in.Seek(start) && name == record.sName &&
+           IsOneKeyName(name);
 }
 
 void BackupManager::SkipRegistryValue(void* file)

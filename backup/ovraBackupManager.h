@@ -37,12 +37,21 @@ public:
     void GetBackupName(std::string& name);
     bool WriteBackup(const char* name, std::vector<JobResult>& records);
     bool ReadBackup(const char* name, std::vector<JobResult>& records);
+    // The same; whole tells whether the file held every record its count
+    // promises.
+    bool ReadBackup(const char* name, std::vector<JobResult>& records, bool& whole);
     void GetBackupList(std::vector<std::string>& names);
+    // Creates the backup folder, when it is missing, so that only
+    // administrators and the system can change what is in it.
+    static void CreateBackupDirectory(const char* folder);
 
     // The three roots a record may name: HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
     // HKEY_LOCAL_MACHINE. Any other value read from a file is damage, never a
     // handle to pass on to the registry.
     static bool IsKnownRoot(uint32_t root);
+
+    // One key's name: not empty and no backslash in it.
+    static bool IsOneKeyName(const std::string& name);
 
 private:
     // The count of ticked records, then each of them.
@@ -50,6 +59,7 @@ private:
     bool WriteKeyBlock(BackupFile& out, HKEY key, const char* name, int depth);
     bool SkipValueBlock(BackupFile& in, uint32_t cap);
     bool SkipKeyBlock(BackupFile& in, int depth);
+    bool NamesOwnKey(BackupFile& in, const JobResult& record);
     bool RestoreKeyBlock(BackupFile& in, HKEY parent, int depth, bool& restored);
 };
 

@@ -64,7 +64,7 @@ bool BackupManager::RestoreRegistryKey(void* file, JobResult& record)
     if (!parent.Open(RegKey::Root(record.hRoot), record.sKeyPath.c_str(), KEY_WRITE))
         return false;
     BackupFile in(file);
-    if (!SeekToData(in, record))
+    if (!SeekToData(in, record) || !NamesOwnKey(in, record))
         return false;
     return HelperRestoreKey(file, parent.Get());
 }

@@ -6,6 +6,7 @@
 #include "backup/ovraBackupFile.h"
 #include "platform/ovraCodePage.h"
 #include "platform/ovraFileHandle.h"
+#include "platform/ovraFileSecurity.h"
 #include "platform/ovraAssert.h"
 
 #include <cstdio>
@@ -16,6 +17,8 @@ namespace ovra {
 namespace {
 
 const char kExtension[] = ".backup2";
+// Added to a backup's name while it is being written; never listed.
+const char kPartial[] = ".partial";
 const int kFirstNumber = 1;
 const int kLastNumber = 998;
 
@@ -90,22 +93,40 @@ void BackupManager::GetBackupName(std::string& name)
 // part, after the user was told the backup failed. Only the ticked records
 // are saved, and counted: the repair removes nothing else, and a restore of
 // this file can then never write old data over a value the repair left alone.
+//
+// The file is written under a name of its own beside the backup's and takes
+// the backup's name only once every byte is on the disk, so no crash, full
+// disk or power cut can leave a half-written file under a backup's name. The
+// rename never replaces a file: a name taken meanwhile fails the backup.
 bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& records)
 {
     char folder[2048];
     char path[2048 + MAX_PATH];
-    if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name))
+    char partial[2048 + MAX_PATH + sizeof(kPartial)];
+    if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name) ||
+        !JoinPath(partial, sizeof(partial), path, kPartial) || *name == '\0')
         return false;
-    CreateDirectoryA(folder, nullptr);
-    // CREATE_NEW: an existing backup is never overwritten, nor deleted below.
-    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CreateBackupDirectory(folder);
+    // An existing backup is never overwritten. A partial file left by a
+    // crash is only ever rewritten here; one that another instance holds
+    // open cannot be opened and fails this backup.
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    FileHandle file(CreateFileA(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return false;
     const bool written = WriteRecords(file.Get(), records) && FlushFileBuffers(file.Get()) != 0;
     file.Close();
-    if (!written)
-        DeleteFileA(path);
-    return written;
+    if (written && MoveFileExA(partial, path, MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(partial);
+    return false;
+}
+
+void BackupManager::CreateBackupDirectory(const char* folder)
+{
+    // An existing folder is kept as it is.
+    FileSecurity::CreateProtectedFolder(folder);
 }
 
 bool BackupManager::WriteRecords(void* file, std::vector<JobResult>& records)
@@ -123,9 +144,17 @@ bool BackupManager::WriteRecords(void* file, std::vector<JobResult>& records)
     return true;
 }
 
-// A file that ends early or is damaged yields the records before the damage.
 bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records)
 {
+    bool whole = false;
+    return ReadBackup(name, records, whole);
+}
+
+// A file that ends early or is damaged yields the records before the damage,
+// and is not whole.
+bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records, bool& whole)
+{
+    whole = false;
     char folder[2048];
     char path[2048 + MAX_PATH];
     if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name))
@@ -135,17 +164,23 @@ bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records
         return false;
     BackupFile in(file.Get());
     uint32_t count = 0;
-    if (!in.ReadU32(count))
+    uint64_t remaining = 0;
+    if (!in.ReadU32(count) || !in.Remaining(remaining))
         return true;
-    // The count is not trusted for anything but an upper bound: nothing is
-    // reserved from it, and reading stops at the first incomplete record.
-    for (uint32_t i = 0; i < count; ++i) {
+    // The count is not trusted for anything but an upper bound, and no more
+    // records are ever looked for than the file's size can hold; reading
+    // stops at the first incomplete or refused record.
+    const uint64_t room = remaining / BackupFile::kMinRecord;
+    const uint32_t possible = room < count ? static_cast<uint32_t>(room) : count;
+    uint32_t read = 0;
+    for (; read < possible; ++read) {
         JobResult record;
         if (!ReadRecord(file.Get(), record))
             break;
         record.bSelected = true;
         records.push_back(record);
     }
+    whole = read == count;
     return true;
 }
 
@@ -154,7 +189,7 @@ void BackupManager::GetBackupList(std::vector<std::string>& names)
     char folder[2048];
     if (!FormBackupDirectory(folder))
         return;
-    CreateDirectoryA(folder, nullptr);
+    CreateBackupDirectory(folder);
 
     char pattern[2048 + 2];
     if (!JoinPath(pattern, sizeof(pattern), folder, "*"))

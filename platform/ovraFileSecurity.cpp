@@ -1,0 +1,108 @@
+#include "platform/ovraFileSecurity.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+namespace ovra {
+
+namespace {
+
+// The rights with which a file's content can be changed, directly or by
+// first granting them to oneself.
+const ACCESS_MASK kWriteRights =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// Frees what the security functions allocate with LocalAlloc.
+class LocalMemory {
+public:
+    LocalMemory() = default;
+    ~LocalMemory()
+    {
+        if (m_pMemory)
+            LocalFree(m_pMemory);
+    }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+    void** Receive() { return &m_pMemory; }
+    void* Get() const { return m_pMemory; }
+
+private:
+    void* m_pMemory = nullptr;
+};
+
+// The SID of the user this program runs as, copied out of its token.
+bool CurrentUser(std::vector<BYTE>& sid)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    const bool read = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    CloseHandle(token);
+    if (!read)
+        return false;
+    const PSID userSid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    sid.assign(static_cast<BYTE*>(userSid), static_cast<BYTE*>(userSid) + GetLengthSid(userSid));
+    return true;
+}
+
+bool IsTrusted(PSID sid, PSID user)
+{
+    return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
+           (user && EqualSid(sid, user));
+}
+
+} // namespace
+
+bool FileSecurity::CreateProtectedFolder(const char* folder)
+{
+    SECURITY_ATTRIBUTES attributes = {};
+    attributes.nLength = sizeof(attributes);
+    LocalMemory descriptor;
+    // P: protected, so nothing is inherited from above; OICI: what is
+    // created inside gets the same.
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FR;;;BU)",
+                                                              SDDL_REVISION_1, descriptor.Receive(), nullptr))
+        return false;
+    attributes.lpSecurityDescriptor = descriptor.Get();
+    return CreateDirectoryA(folder, &attributes) != 0;
+}
+
+bool FileSecurity::OnlyTrustedWriters(HANDLE file)
+{
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    LocalMemory descriptor;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &dacl, nullptr, descriptor.Receive()) != ERROR_SUCCESS)
+        return false;
+    std::vector<BYTE> userSid;
+    const PSID user = CurrentUser(userSid) ? static_cast<PSID>(userSid.data()) : nullptr;
+    // No list at all lets everyone do everything.
+    if (!owner || !dacl || !IsTrusted(owner, user))
+        return false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, i, &entry))
+            return false;
+        const ACE_HEADER* header = static_cast<ACE_HEADER*>(entry);
+        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0 || header->AceType == ACCESS_DENIED_ACE_TYPE ||
+            header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE)
+            continue;
+        // Entries of kinds a file does not normally carry are not read:
+        // they might grant anything.
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE)
+            return false;
+        const ACCESS_ALLOWED_ACE* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        const PSID grantee = const_cast<DWORD*>(&allowed->SidStart);
+        if ((allowed->Mask & kWriteRights) != 0 && !IsTrusted(grantee, user))
+            return false;
+    }
+    return true;
+}
+
+} // namespace ovra
