@@ -51,6 +51,8 @@ WizardFrame::WizardFrame()
     m_hWndWizard = nullptr;
     m_hWndFocus = nullptr;
     m_bForwardingWheel = false;
+    m_nBusy = 0;
+    m_bRestoreWhole = true;
     m_Singleton = this;
 }
 

@@ -2,6 +2,7 @@
 
 #include "backup/ovraBackupManager.h"
 #include "backup/ovraExecutor.h"
+#include "platform/ovraFileHandle.h"
 #include "scan/ovraJobEnumerator.h"
 #include "records/ovraJobResult.h"
 #include "ui/ovraBackupFilePage.h"
@@ -60,6 +61,8 @@ public:
 
     // Page flow.
     void OnCommand(unsigned int id);
+    // A message box over the main window; the frame is busy while it shows.
+    int Message(const char* text, const char* caption, UINT type);
     void ShowWelcomePage();
     void ShowProgressPage();
     void ShowResultPage();
@@ -76,6 +79,8 @@ public:
     void OnRestorePageBack();
     void OnRestorePageNext();
     void OnWizardExit();
+    // Opens the backup chosen on the backup-file page for reading, unshared.
+    bool OpenChosenBackup(FileHandle& file);
 
     static const int kClientWidth = 690;
     static const int kClientHeight = 496;
@@ -97,11 +102,19 @@ public:
     BackupFilePage m_backupFilePage;
     ResultPage m_resultPage;
     std::vector<JobResult> m_results;
+    // For a backup shown for restore: a note per record of m_results (empty
+    // for none), such as that its entry exists now with other data.
+    std::vector<std::string> m_restoreNotes;
+    bool m_bRestoreWhole; // the backup shown for restore held every record it promised
     BackupManager m_backupManager;
     Executor m_executor;
     std::string m_strTitle;
     HWND m_hWndFocus;        // the focus to give back when the window is activated again
     bool m_bForwardingWheel; // a wheel message is on its way to the shown list
+    // Above 0 while a question, a repair or a restore is under way: a press
+    // that arrives meanwhile (a reader's press is posted, and runs inside the
+    // question's own message loop) must not start a second one.
+    int m_nBusy;
 
     static WizardFrame* m_Singleton;
 };

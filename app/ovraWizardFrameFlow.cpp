@@ -4,7 +4,9 @@
 #include "app/ovraWizardFrame.h"
 #include "app/ovraShell.h"
 
+#include "backup/ovraLiveEntry.h"
 #include "platform/ovraFileHandle.h"
+#include "platform/ovraFileSecurity.h"
 #include "ui/ovraCommandIds.h"
 
 #include <cstdio>
@@ -21,10 +23,32 @@ bool IsChecked(HWND radio)
     return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// Marks the frame busy for its own lifetime.
+class Busy {
+public:
+    explicit Busy(int& count) : m_nCount(count) { ++m_nCount; }
+    ~Busy() { --m_nCount; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    int& m_nCount;
+};
+
 } // namespace
+
+int WizardFrame::Message(const char* text, const char* caption, UINT type)
+{
+    Busy busy(m_nBusy);
+    return MessageBoxA(m_hWndWizard, text, caption, type);
+}
 
 void WizardFrame::OnCommand(unsigned int id)
 {
+    // While a question, a repair or a restore is under way every press is
+    // ignored; only the scan thread's notices are always taken.
+    if (m_nBusy > 0 && id != IDC_SCAN_DONE && id != IDC_SCAN_CANCELLED)
+        return;
     switch (id) {
     case IDC_WELCOME_NEXT: OnWelcomeNext(); break;
     case IDC_SCAN_CANCEL: OnProgressTerminate(); break;
@@ -93,7 +117,7 @@ void WizardFrame::ShowRestorePage()
     m_btnBack.Enable(m_strBack.c_str(), IDC_RESTORE_BACK);
     m_btnNext.Enable(m_strNext.c_str(), IDC_RESTORE_NEXT);
     m_btnCancel.Enable(m_strCancel.c_str(), IDC_EXIT);
-    m_resultPage.OnEnter(m_results);
+    m_resultPage.OnEnter(m_results, &m_restoreNotes);
     ShowWindow(m_resultPage.m_hWndPage, SW_SHOW);
     FocusPage();
 }
@@ -107,7 +131,7 @@ void WizardFrame::OnWelcomeNext()
         BackupManager::GetBackupDirectory(folder);
         // On a fresh installation the folder does not exist yet, and the
         // shell would silently open nothing.
-        CreateDirectoryA(folder, nullptr);
+        BackupManager::CreateBackupDirectory(folder);
         Shell::Execute(m_hWndWizard, "explore", folder);
         return;
     }
@@ -129,6 +153,7 @@ void WizardFrame::OnScanSuccess()
     m_progressPage.OnExit();
     // Handed over, not copied: a large scan is held once.
     m_results = std::move(m_progressPage.m_run.m_results);
+    m_restoreNotes.clear();
     ShowResultPage();
 }
 
@@ -148,28 +173,27 @@ void WizardFrame::OnResultPageBack()
 
 void WizardFrame::OnResultPageRepair()
 {
+    Busy busy(m_nBusy);
     if (m_results.empty()) {
-        MessageBoxA(m_hWndWizard, "There is nothing to repair. Your system will not be modified.", "INFORMATION",
-                    MB_OK | MB_ICONINFORMATION);
+        Message("There is nothing to repair. Your system will not be modified.", "INFORMATION",
+                MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (MessageBoxA(m_hWndWizard, "Do you want to create a backup?", "QUESTION", MB_YESNO | MB_ICONQUESTION) ==
-        IDYES) {
+    if (Message("Do you want to create a backup?", "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         std::string name;
         m_backupManager.GetBackupName(name);
         if (!m_backupManager.WriteBackup(name.c_str(), m_results)) {
-            MessageBoxA(m_hWndWizard, "Failed to create a backup file. Your system will not be modified.",
-                        "FAILURE", MB_OK | MB_ICONERROR);
+            Message("Failed to create a backup file. Your system will not be modified.", "FAILURE",
+                    MB_OK | MB_ICONERROR);
             return;
         }
     }
     if (m_executor.DeleteRecords(m_results))
-        MessageBoxA(m_hWndWizard, kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
+        Message(kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
     else
-        MessageBoxA(m_hWndWizard,
-                    "There were some problems while removing unneeded records. You might want to restore a backup "
-                    "file, if you have created one.",
-                    "WARNING", MB_OK | MB_ICONWARNING);
+        Message("There were some problems while removing unneeded records. You might want to restore a backup "
+                "file, if you have created one.",
+                "WARNING", MB_OK | MB_ICONWARNING);
     m_resultPage.OnExit();
     ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
     ShowWelcomePage();
@@ -182,15 +206,44 @@ void WizardFrame::OnBackupPageBack()
     ShowWelcomePage();
 }
 
+// The chosen backup's records, each ticked unless its entry exists again
+// with other data (a program reinstalled since the repair): restoring that
+// one would put old data over new, so the user decides.
 void WizardFrame::OnBackupPageNext()
 {
+    Busy busy(m_nBusy);
     if (!m_backupFilePage.ChooseBackupFile(m_backupFilePage.m_strBackupFile))
         return;
     m_results.clear();
-    m_backupManager.ReadBackup(m_backupFilePage.m_strBackupFile.c_str(), m_results);
+    m_restoreNotes.clear();
+    m_bRestoreWhole = true;
+    m_backupManager.ReadBackup(m_backupFilePage.m_strBackupFile.c_str(), m_results, m_bRestoreWhole);
+    FileHandle file;
+    if (OpenChosenBackup(file))
+        LiveEntry::MarkChanged(file.Get(), m_results, m_restoreNotes);
+    file.Close();
+    if (!m_bRestoreWhole) {
+        char text[256];
+        std::snprintf(text, sizeof(text),
+                      "This backup file is incomplete. Records read from it: %u. Only these can be restored.",
+                      static_cast<unsigned>(m_results.size()));
+        Message(text, "WARNING", MB_OK | MB_ICONWARNING);
+    }
     m_backupFilePage.OnExit();
     ShowWindow(m_backupFilePage.m_hWndPage, SW_HIDE);
     ShowRestorePage();
+}
+
+bool WizardFrame::OpenChosenBackup(FileHandle& file)
+{
+    char path[2048];
+    BackupManager::GetBackupDirectory(path);
+    const size_t folder = std::strlen(path);
+    if (folder == 0 || folder + m_backupFilePage.m_strBackupFile.size() >= sizeof(path))
+        return false;
+    std::snprintf(path + folder, sizeof(path) - folder, "%s", m_backupFilePage.m_strBackupFile.c_str());
+    file.Reset(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsOpen();
 }
 
 void WizardFrame::OnRestorePageBack()
@@ -202,27 +255,29 @@ void WizardFrame::OnRestorePageBack()
 
 void WizardFrame::OnRestorePageNext()
 {
-    if (MessageBoxA(m_hWndWizard, "Are you sure you want to restore?", "QUESTION", MB_YESNO | MB_ICONWARNING) !=
-        IDYES)
+    Busy busy(m_nBusy);
+    if (Message("Are you sure you want to restore?", "QUESTION", MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
 
-    char path[2048];
-    BackupManager::GetBackupDirectory(path);
-    FileHandle file;
-    const size_t folder = std::strlen(path);
-    if (folder + m_backupFilePage.m_strBackupFile.size() < sizeof(path)) {
-        std::snprintf(path + folder, sizeof(path) - folder, "%s", m_backupFilePage.m_strBackupFile.c_str());
-        file.Reset(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
     // A file that cannot be opened (removed meanwhile, or held by another
-    // program) is reported and nothing is written.
+    // program) is reported and nothing is written. One that another user of
+    // this computer could have written is restored only when the user says
+    // so: it is held open, unshared, from this check to the last record.
+    FileHandle file;
+    if (OpenChosenBackup(file) && !FileSecurity::OnlyTrustedWriters(file.Get()) &&
+        Message("Another user of this computer could have changed this backup file. Restoring it could write "
+                "anything into your registry. Do you want to restore it anyway?",
+                "QUESTION", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
     const bool restored = file.IsOpen() && m_executor.RestoreRecords(file.Get(), m_results, m_backupManager);
     file.Close();
-    if (restored)
-        MessageBoxA(m_hWndWizard, kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
+    if (restored && m_bRestoreWhole)
+        Message(kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);
+    else if (restored)
+        Message("The records read from the incomplete backup file have been restored.", "SUCCESS",
+                MB_OK | MB_ICONINFORMATION);
     else
-        MessageBoxA(m_hWndWizard, "There were some problems while restoring backup file.", "ERROR",
-                    MB_OK | MB_ICONERROR);
+        Message("There were some problems while restoring backup file.", "ERROR", MB_OK | MB_ICONERROR);
     m_resultPage.OnExit();
     ShowWindow(m_resultPage.m_hWndPage, SW_HIDE);
     ShowWelcomePage();
@@ -230,7 +285,7 @@ void WizardFrame::OnRestorePageNext()
 
 void WizardFrame::OnWizardExit()
 {
-    if (MessageBoxA(m_hWndWizard, "Do you want to quit?", "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (Message("Do you want to quit?", "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES)
         DestroyWindow(m_hWndWizard);
 }
 

@@ -312,6 +312,36 @@ TEST(ScreenReader, DefaultActionOnRepairReturnsBeforeTheQuestionAppears)
     CoUninitialize();
 }
 
+// Two presses in a row: the second arrives while the first one's question is
+// open, and must not start a second repair inside it.
+TEST(ScreenReader, TwoPressesOfRepairRunOneRepair)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ovra::WizardFrame frame;
+    ovratest::Play(frame, [&](ovratest::Driver& d) {
+        d.OnUi([&] {
+            frame.m_results.assign(1, ovra::JobResult());
+            frame.m_results[0].bSelected = false;
+            ShowWindow(frame.m_welcomePage.m_hWndPage, SW_HIDE);
+            frame.ShowResultPage();
+            Reader reader(frame.m_btnNext.m_hWndButton);
+            ASSERT_TRUE(reader.Valid());
+            EXPECT_EQ(reader.DoDefault(), S_OK);
+            EXPECT_EQ(reader.DoDefault(), S_OK);
+        });
+        std::vector<std::string> seen;
+        ovratest::MessageBoxSeen box;
+        while (d.WaitForMessageBox(box, 1500)) {
+            seen.push_back(box.text);
+            d.Answer(box, box.caption == "QUESTION" ? "&No" : "OK");
+        }
+        EXPECT_EQ(seen, (std::vector<std::string>{"Do you want to create a backup?",
+                                                  "All operations have been completed successfully."}));
+        EXPECT_EQ(d.ReadOnUi<std::string>([&] { return frame.m_strTitle; }), "Welcome to Ovra Hivemend");
+    });
+    CoUninitialize();
+}
+
 TEST(HighDpi, ManifestAsksWindowsToScaleTheProgramsGdiDrawing)
 {
     // The tests carry the program's resources, manifest included.

@@ -279,6 +279,7 @@ protected:
     MessageBoxSeen RepairThenRestore(const std::string& damaged, bool beforeChoosing, size_t& offered)
     {
         MessageBoxSeen end;
+        warning = MessageBoxSeen();
         Play(frame, [&](Driver& d) {
             d.Click(frame.m_btnNext.m_hWndButton);
             ASSERT_TRUE(d.WaitUntil([&] { return frame.m_strTitle == "Scan Results"; }));
@@ -299,7 +300,7 @@ protected:
             if (beforeChoosing) {
                 ASSERT_TRUE(TruncateInside(file, damaged));
             }
-            ASSERT_TRUE(OpenNewestBackup(d, frame));
+            ASSERT_TRUE(OpenNewestBackup(d, frame, beforeChoosing ? &warning : nullptr));
             offered = d.ReadOnUi<size_t>([&] { return frame.m_results.size(); });
             if (!beforeChoosing) {
                 ASSERT_TRUE(TruncateInside(file, damaged));
@@ -317,6 +318,7 @@ protected:
 
     std::string big[3];
     std::string blob;
+    MessageBoxSeen warning; // shown on choosing a file already cut
 };
 
 } // namespace
@@ -354,10 +356,14 @@ TEST_F(DamagedRestore, FileCutBeforeItIsChosenOffersTheWholeRecordsOnly)
 {
     size_t offered = 0;
     const MessageBoxSeen end = RepairThenRestore(big[2], true, offered);
-    // The reader stops at the damage: the records before it are offered and
-    // come back; the cut one is not offered and stays absent.
+    // The reader stops at the damage: the records before it are offered,
+    // the file is called incomplete, and they come back; the cut one is not
+    // offered and stays absent.
     EXPECT_EQ(offered, 2u);
+    EXPECT_EQ(warning.caption, "WARNING");
+    EXPECT_EQ(warning.text, "This backup file is incomplete. Records read from it: 2. Only these can be restored.");
     EXPECT_EQ(end.caption, "SUCCESS");
+    EXPECT_EQ(end.text, "The records read from the incomplete backup file have been restored.");
     EXPECT_EQ(Data(kKey, "big0"), big[0]);
     EXPECT_EQ(Data(kKey, "big1"), big[1]);
     EXPECT_EQ(Data(kKey, "big2"), "<missing>");

@@ -44,7 +44,8 @@ GroupView::GroupRef::~GroupRef()
         DestroyIcon(hIcon);
 }
 
-GroupView::GroupView() : m_hWndView(nullptr), m_pResultView(nullptr), m_pResults(nullptr), m_nSelected(0)
+GroupView::GroupView()
+    : m_hWndView(nullptr), m_pResultView(nullptr), m_pResults(nullptr), m_pNotes(nullptr), m_nSelected(0)
 {
 }
 
@@ -65,11 +66,12 @@ void GroupView::Create(ResultView* view, HWND parent, int x, int y, int width, i
     OVRA_ASSERT(m_hWndView, "ovraGroupView");
 }
 
-void GroupView::LoadGroups(std::vector<JobResult>* results)
+void GroupView::LoadGroups(std::vector<JobResult>* results, const std::vector<std::string>* notes)
 {
     const JobEnumerator* catalogue = JobEnumerator::mSingleton;
     OVRA_ASSERT(catalogue, "ovraGroupView");
     m_pResults = results;
+    m_pNotes = notes && notes->size() == results->size() ? notes : nullptr;
 
     m_groups.clear();
     const int count = static_cast<int>(catalogue->m_jobs.size());
@@ -117,8 +119,11 @@ void GroupView::LoadGroupMembers(int index)
     if (index < 0 || index >= static_cast<int>(m_groups.size()))
         return;
     m_pResultView->BeginAddRecords();
-    for (JobResult* record : m_groups[index].vecMembers)
-        m_pResultView->AddRecord(record);
+    for (JobResult* record : m_groups[index].vecMembers) {
+        const std::string* note =
+            m_pNotes ? &(*m_pNotes)[static_cast<size_t>(record - m_pResults->data())] : nullptr;
+        m_pResultView->AddRecord(record, note && !note->empty() ? note->c_str() : nullptr);
+    }
     m_pResultView->EndAddRecords();
 }
 

@@ -39,7 +39,9 @@ public:
     GroupView& operator=(const GroupView&) = delete;
 
     void Create(ResultView* view, HWND parent, int x, int y, int width, int height);
-    void LoadGroups(std::vector<JobResult>* results);
+    // notes, when given, holds a note per record of results (empty for
+    // none), shown on the record's card.
+    void LoadGroups(std::vector<JobResult>* results, const std::vector<std::string>* notes = nullptr);
     void LoadGroupMembers(int index);
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -56,6 +58,7 @@ public:
     HWND m_hWndView;
     ResultView* m_pResultView;
     std::vector<JobResult>* m_pResults;
+    const std::vector<std::string>* m_pNotes;
     std::vector<GroupRef> m_groups;
     int m_nSelected;
 };

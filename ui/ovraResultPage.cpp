@@ -36,11 +36,11 @@ void ResultPage::ApplyLook()
     ControlLook::Themed(m_resultView.m_hWndView);
 }
 
-void ResultPage::OnEnter(std::vector<JobResult>& records)
+void ResultPage::OnEnter(std::vector<JobResult>& records, const std::vector<std::string>* notes)
 {
     // Rebuilds sections and cards from this vector: all sections selected,
     // cards at the top. Ticks are the records' own and so survive.
-    m_groupView.LoadGroups(&records);
+    m_groupView.LoadGroups(&records, notes);
 }
 
 void ResultPage::OnExit()

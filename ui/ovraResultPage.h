@@ -5,6 +5,7 @@
 #include "ui/ovraResultView.h"
 #include "ui/ovraWizardPage.h"
 
+#include <string>
 #include <vector>
 
 namespace ovra {
@@ -20,7 +21,8 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ApplyLook() override;
     void OnCreate();
-    void OnEnter(std::vector<JobResult>& records);
+    // notes: as GroupView::LoadGroups takes them.
+    void OnEnter(std::vector<JobResult>& records, const std::vector<std::string>* notes = nullptr);
     void OnExit();
 
     ResultView m_resultView;

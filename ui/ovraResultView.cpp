@@ -51,9 +51,9 @@ void ResultView::BeginAddRecords()
     m_records.clear();
 }
 
-void ResultView::AddRecord(JobResult* record)
+void ResultView::AddRecord(JobResult* record, const char* note)
 {
-    m_records.push_back(RecordRef{record, RECT{0, 0, 0, 0}});
+    m_records.push_back(RecordRef{record, RECT{0, 0, 0, 0}, note});
 }
 
 void ResultView::EndAddRecords()
@@ -276,6 +276,8 @@ bool ResultView::Describe(WPARAM child, Accessible::Item& item)
     const int row = static_cast<int>(child) - 1;
     const RecordRef& ref = m_records[static_cast<size_t>(row)];
     item.strName = ref.pRecord->sProblem;
+    if (ref.pszNote)
+        item.strName += std::string(" (") + ref.pszNote + ")";
     item.strDescription = "Section: " + ref.pRecord->sSection;
     item.strValue = "Value: " + ref.pRecord->sValue;
     item.strAction = ref.pRecord->bSelected ? "Uncheck" : "Check";

@@ -18,7 +18,8 @@ class ResultView {
 public:
     struct RecordRef {
         JobResult* pRecord;
-        RECT rcBounds; // document coordinates, before scrolling
+        RECT rcBounds;       // document coordinates, before scrolling
+        const char* pszNote; // shown beside the problem (a restore's warning); null for none
     };
 
     static const int kRowHeight = 60;
@@ -32,7 +33,7 @@ public:
 
     void Create(HWND parent, int x, int y, int width, int height);
     void BeginAddRecords();
-    void AddRecord(JobResult* record);
+    void AddRecord(JobResult* record, const char* note = nullptr);
     void EndAddRecords();
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);

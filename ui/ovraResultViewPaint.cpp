@@ -89,6 +89,8 @@ void ResultView::OnPaint()
             SelectObject(hdc, bold.Get());
             RECT desc = MovedTo(descBox, row);
             DrawTextA(hdc, record.sProblem.c_str(), -1, &desc, DT_SINGLELINE | DT_NOPREFIX);
+            if (m_records[i].pszNote)
+                DrawTextA(hdc, m_records[i].pszNote, -1, &desc, DT_SINGLELINE | DT_NOPREFIX | DT_RIGHT);
 
             SetTextColor(hdc, palette.Colour(Palette::kDetailText));
             SelectObject(hdc, normal.Get());

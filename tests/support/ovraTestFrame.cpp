@@ -66,14 +66,7 @@ FrameState Expect(const char* title, int pages, ButtonState back, ButtonState ne
     return s;
 }
 
-std::string BackupFolder()
-{
-    char path[2048];
-    ovra::BackupManager::GetBackupDirectory(path);
-    return path;
-}
-
-bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame)
+bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame, MessageBoxSeen* warning)
 {
     d.OnUi([&] { SendMessageA(frame.m_welcomePage.m_hWndRestore, BM_CLICK, 0, 0); });
     d.Click(frame.m_btnNext.m_hWndButton);
@@ -86,6 +79,11 @@ bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame)
         SendMessageA(frame.m_backupFilePage.m_hWndList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
     });
     d.Click(frame.m_btnNext.m_hWndButton);
+    if (warning) {
+        if (!d.WaitForMessageBox(*warning))
+            return false;
+        d.Answer(*warning, "OK");
+    }
     return d.WaitUntil([&] { return frame.m_strTitle == "Select records to restore"; });
 }
 

@@ -2,6 +2,7 @@
 
 // Reading the wizard's state and playing scripts against a real frame.
 #include "app/ovraWizardFrame.h"
+#include "ovraBackupTestFiles.h"
 #include "ovraTestDriver.h"
 
 #include <string>
@@ -36,9 +37,6 @@ ButtonState Disabled(const char* caption);
 ButtonState Enabled(const char* caption, unsigned command);
 FrameState Expect(const char* title, int pages, ButtonState back, ButtonState next, ButtonState cancel);
 
-// The backup folder beside the running executable, with its backslash.
-std::string BackupFolder();
-
 // Puts a test job of type JobType in every catalogue slot but "My Computer",
 // keeping each slot's name and id.
 template <class JobType> void ReplaceJobs(ovra::WizardFrame& frame)
@@ -55,7 +53,9 @@ template <class JobType> void ReplaceJobs(ovra::WizardFrame& frame)
 
 // From the welcome page: "Restore registry backup", Next, pick the newest
 // backup, Next. True once the restore page shows (call on the driver thread).
-bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame);
+// With warning given, the message the program shows on the way (about an
+// incomplete file) is expected, kept there and answered.
+bool OpenNewestBackup(Driver& d, ovra::WizardFrame& frame, MessageBoxSeen* warning = nullptr);
 
 // Creates the frame's window, runs script on a driver thread while the
 // message loop runs here, and closes the window when the script ends (if the
