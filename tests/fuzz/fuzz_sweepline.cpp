@@ -64,16 +64,16 @@ Parse Judge(const char* text, ovra::CommandLine::Kind kind)
     return parse;
 }
 
-// The pieces with ASCII letters in lower case, trail bytes kept.
+// A piece with every byte of an ASCII letter's value in lower case. Pieces
+// come back as written, and the two texts differ only in such bytes; a
+// piece alone cannot tell its trail bytes (the rundll32 DLL loses its
+// quotes), so all of them are folded on both sides.
 std::string FoldText(const std::string& text)
 {
     std::string out(text);
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(out[i])) && i + 1 < out.size())
-            ++i;
-        else if (out[i] >= 'A' && out[i] <= 'Z')
-            out[i] = static_cast<char>(out[i] - 'A' + 'a');
-    }
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
