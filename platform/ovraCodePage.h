@@ -7,7 +7,9 @@
 
 namespace ovra {
 
-// Text in the system's ANSI code page, as the byte-string functions see it.
+// Text in the process's code page, as the byte-string functions see it: the
+// system's ANSI code page, or UTF-8 where Windows honours the program's
+// manifest asking for it (Windows 10 1903 and later).
 // The registry and the file system hold UTF-16; a character the code page has
 // no exact counterpart for comes back from the byte-string functions as a
 // look-alike or "?", which names another file or value. Such text is found
@@ -28,6 +30,18 @@ public:
     // True when every character of the UTF-16 text has an exact form.
     static bool IsExact(const wchar_t* text, size_t length);
 
+    // The system's own ANSI code page (the system locale's, 1252 on a
+    // Western system), which the process's may differ from.
+    static UINT SystemCodePage();
+
+    // Converts length UTF-16 units into codePage bytes (appended to out, no
+    // terminator added); false when a character has no exact form there.
+    static bool Encode(UINT codePage, const wchar_t* text, size_t length, std::string& out);
+    // Converts length bytes of codePage text into UTF-16 (appended to out);
+    // false for bytes the code page does not define or that do not come
+    // back the same.
+    static bool Decode(UINT codePage, const char* text, size_t length, std::wstring& out);
+
     // The UTF-16 form of a code-page text; false for bytes the code page
     // does not define.
     static bool ToWide(const char* text, std::wstring& wide);
@@ -38,6 +52,11 @@ public:
     // True when byte offset of text starts a character rather than falling on
     // a trail byte.
     static bool IsCharStart(const char* text, size_t offset);
+
+    // The largest length of at most length bytes of text (a zero-terminated
+    // text of at least that many bytes) that ends on a character boundary,
+    // so that a cut text never ends inside a character.
+    static size_t CharBoundary(const char* text, size_t length);
 
     // The last character of text is a backslash (not a trail byte of that
     // value).

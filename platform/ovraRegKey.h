@@ -32,6 +32,19 @@ public:
         return true;
     }
 
+    // The same for a UTF-16 path, which any name can be spelt in.
+    bool Open(HKEY parent, const wchar_t* path, REGSAM access)
+    {
+        Close();
+        HKEY key = nullptr;
+        if ((access & KEY_WOW64_32KEY) == 0)
+            access |= RegView::Native();
+        if (RegOpenKeyExW(parent, path, 0, access, &key) != ERROR_SUCCESS)
+            return false;
+        m_hKey = key;
+        return true;
+    }
+
     void Close()
     {
         if (m_hKey) {

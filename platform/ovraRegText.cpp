@@ -206,14 +206,24 @@ bool RegText::Compose(char* buffer, const char* format, ...)
 
 std::string RegText::Display(const char* format, ...)
 {
-    char text[kRegTextSize];
     va_list args;
     va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    char text[kRegTextSize];
     const int written = std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    if (written < 0)
-        text[0] = '\0';
-    return text;
+    std::string shown;
+    if (written >= 0 && static_cast<DWORD>(written) < kRegTextSize) {
+        shown = text;
+    } else if (written >= 0) {
+        // Cut where a character ends, never inside one.
+        std::vector<char> whole(static_cast<size_t>(written) + 1);
+        std::vsnprintf(whole.data(), whole.size(), format, again);
+        shown.assign(whole.data(), CodePage::CharBoundary(whole.data(), kRegTextSize - 1));
+    }
+    va_end(again);
+    return shown;
 }
 
 } // namespace ovra

@@ -107,6 +107,11 @@ bool RegView::DeleteSubkey(HKEY key, const char* name)
     return RegDeleteKeyExA(key, name, Native(), 0) == ERROR_SUCCESS;
 }
 
+bool RegView::DeleteSubkey(HKEY key, const wchar_t* name)
+{
+    return RegDeleteKeyExW(key, name, Native(), 0) == ERROR_SUCCESS;
+}
+
 std::vector<std::string> RegView::AreaPaths(HKEY root, const char* path)
 {
     std::vector<std::string> paths{path};

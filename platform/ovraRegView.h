@@ -37,6 +37,7 @@ public:
 
     // Deletes the empty subkey name of an open key in the native view.
     static bool DeleteSubkey(HKEY key, const char* name);
+    static bool DeleteSubkey(HKEY key, const wchar_t* name);
 
     // True when the two open keys are one key of the registry: their full
     // names, as the registry gives them, are equal.
