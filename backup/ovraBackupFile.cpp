@@ -1,8 +1,104 @@
 #include "backup/ovraBackupFile.h"
 
+#include "platform/ovraCodePage.h"
+
+#include <cstring>
 #include <vector>
 
 namespace ovra {
+
+BackupFile::BackupFile(void* file, Text text)
+    : m_hFile(static_cast<HANDLE>(file)), m_nText(text), m_bUnencodable(false)
+{
+}
+
+UINT BackupFile::CodePageOfFile() const
+{
+    return m_nText == Text::kUtf8 ? CP_UTF8 : CodePage::SystemCodePage();
+}
+
+bool BackupFile::WriteText(const std::string& text)
+{
+    // Where the program's code page is the file's, its texts are written as
+    // they are, as every earlier build wrote them.
+    if (CodePageOfFile() == GetACP())
+        return WriteString(text.data(), text.size());
+    std::wstring wide;
+    if (!CodePage::ToWide(text.c_str(), wide)) {
+        m_bUnencodable = true;
+        return false;
+    }
+    return WriteWide(wide.data(), wide.size());
+}
+
+bool BackupFile::WriteWide(const wchar_t* text, size_t length)
+{
+    std::string bytes;
+    if (!CodePage::Encode(CodePageOfFile(), text, length, bytes)) {
+        m_bUnencodable = true;
+        return false;
+    }
+    return WriteString(bytes.data(), bytes.size());
+}
+
+bool BackupFile::WriteData(DWORD type, const BYTE* data, DWORD size, uint32_t cap)
+{
+    if (!CodePage::IsStringType(type))
+        return size <= cap && WriteU32(type) && WriteU32(size) && Write(data, size);
+    // UTF-16 of an odd size is no text any code page holds.
+    std::string bytes;
+    if (size % 2 != 0 ||
+        !CodePage::Encode(CodePageOfFile(), reinterpret_cast<const wchar_t*>(data), size / 2, bytes)) {
+        m_bUnencodable = true;
+        return false;
+    }
+    return bytes.size() <= cap && WriteU32(type) && WriteU32(static_cast<uint32_t>(bytes.size())) &&
+           Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+bool BackupFile::ReadText(std::string& text)
+{
+    std::string bytes;
+    if (!ReadString(bytes))
+        return false;
+    if (CodePageOfFile() == GetACP()) {
+        text = bytes;
+        return true;
+    }
+    std::wstring wide;
+    if (!CodePage::Decode(CodePageOfFile(), bytes.data(), bytes.size(), wide))
+        return false;
+    std::vector<char> converted(wide.size() * 4 + 1);
+    if (!CodePage::ToAnsiText(wide.data(), wide.size(), converted.data(), converted.size()))
+        return false;
+    text = converted.data();
+    return true;
+}
+
+bool BackupFile::ReadWide(std::wstring& text)
+{
+    std::string bytes;
+    text.clear();
+    return ReadString(bytes) && CodePage::Decode(CodePageOfFile(), bytes.data(), bytes.size(), text);
+}
+
+bool BackupFile::DecodeData(DWORD type, const std::vector<BYTE>& bytes, std::vector<BYTE>& data, DWORD& size) const
+{
+    if (!CodePage::IsStringType(type)) {
+        data.assign(bytes.begin(), bytes.end());
+        data.insert(data.end(), 2, 0xFF);
+        size = static_cast<DWORD>(bytes.size());
+        return true;
+    }
+    std::wstring wide;
+    if (!CodePage::Decode(CodePageOfFile(), reinterpret_cast<const char*>(bytes.data()), bytes.size(), wide))
+        return false;
+    size = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+    wide += L'\xFFFF';
+    data.resize(wide.size() * sizeof(wchar_t));
+    std::memcpy(data.data(), wide.data(), data.size());
+    return true;
+}
 
 bool BackupFile::Write(const void* data, uint32_t size)
 {

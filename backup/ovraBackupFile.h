@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ovra {
 
@@ -31,15 +32,42 @@ public:
     // is damage, and the limit keeps recursion over it shallow.
     static const int kMaxDepth = 512;
 
-    explicit BackupFile(void* file) : m_hFile(static_cast<HANDLE>(file)) {}
+    // The code page of a file's texts: the system's own ANSI code page for
+    // ".backup2", the format every earlier build reads and writes, and UTF-8
+    // for ".backup3", which holds text of any script.
+    enum class Text { kSystemCodePage, kUtf8 };
+
+    explicit BackupFile(void* file, Text text = Text::kSystemCodePage);
+
+    Text GetText() const { return m_nText; }
+    // True once a text given to write had no exact form in the file's code
+    // page; that file can only be written as ".backup3".
+    bool Unencodable() const { return m_bUnencodable; }
 
     bool Write(const void* data, uint32_t size);
     bool WriteU32(uint32_t value);
     bool WriteString(const char* text, size_t length);
 
+    // A text in the program's code page, written in the file's.
+    bool WriteText(const std::string& text);
+    // A UTF-16 text (a name read from the registry), in the file's code page.
+    bool WriteWide(const wchar_t* text, size_t length);
+    // A value's data as the wide registry functions give it (size bytes):
+    // string types turned into the file's code page, others as they are.
+    bool WriteData(DWORD type, const BYTE* data, DWORD size, uint32_t cap);
+
     bool Read(void* data, uint32_t size);
     bool ReadU32(uint32_t& value);
     bool ReadString(std::string& text);
+    // A string of the file turned into the program's code page, or into
+    // UTF-16; false, as for a damaged string, when it has no exact form.
+    bool ReadText(std::string& text);
+    bool ReadWide(std::wstring& text);
+    // A value's data (size bytes) read from the file into the form the wide
+    // registry functions take: string types turned into UTF-16. One more
+    // non-zero UTF-16 unit is kept after the data, so that the registry
+    // never takes a missing terminator for forgotten and adds one.
+    bool DecodeData(DWORD type, const std::vector<BYTE>& bytes, std::vector<BYTE>& data, DWORD& size) const;
     // Reads a value's data size and accepts it only when it is at most cap
     // and no more than the bytes left in the file, compared in 64 bits, so a
     // size near 4 GiB can never wrap into a small buffer.
@@ -53,7 +81,11 @@ public:
     bool Remaining(uint64_t& remaining);
 
 private:
+    UINT CodePageOfFile() const;
+
     HANDLE m_hFile;
+    Text m_nText;
+    bool m_bUnencodable;
 };
 
 } // namespace ovra

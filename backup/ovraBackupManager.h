@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/ovraBackupFile.h"
 #include "records/ovraJobResult.h"
 
 #include <windows.h>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace ovra {
-
-class BackupFile;
 
 // Writes records with the registry data they name to backup files, reads
 // them back, restores them, and keeps the folder of backups beside the
@@ -28,14 +27,22 @@ public:
     bool ReadRecord(void* file, JobResult& record);
     void SkipRegistryValue(void* file);
     void SkipRegistryKey(void* file);
-    bool RestoreRegistryValue(void* file, JobResult& record);
-    bool RestoreRegistryKey(void* file, JobResult& record);
-    bool HelperRestoreKey(void* file, HKEY parent);
+    // The restores take the code page of the file's texts (the system's for
+    // ".backup2", UTF-8 for ".backup3": TextOf).
+    using Text = BackupFile::Text;
+    bool RestoreRegistryValue(void* file, JobResult& record, Text text = Text::kSystemCodePage);
+    bool RestoreRegistryKey(void* file, JobResult& record, Text text = Text::kSystemCodePage);
+    bool HelperRestoreKey(void* file, HKEY parent, Text text = Text::kSystemCodePage);
 
     // Store.
     static void GetBackupDirectory(char* path); // 2048 bytes, ends with a backslash
+    // A name whose number no backup of either kind has ("...NNN.backup2").
     void GetBackupName(std::string& name);
+    // Writes name when every text fits the system's code page; otherwise the
+    // same number as ".backup3", its texts in UTF-8.
     bool WriteBackup(const char* name, std::vector<JobResult>& records);
+    // The code page of a backup file's texts, by its name's extension.
+    static Text TextOf(const std::string& name);
     bool ReadBackup(const char* name, std::vector<JobResult>& records);
     // The same; whole tells whether the file held every record its count
     // promises.
@@ -55,8 +62,14 @@ public:
 
 private:
     // The count of ticked records, then each of them.
-    bool WriteRecords(void* file, std::vector<JobResult>& records);
-    bool WriteKeyBlock(BackupFile& out, HKEY key, const char* name, int depth);
+    bool WriteRecords(BackupFile& out, std::vector<JobResult>& records);
+    bool WriteBackupFile(const char* folder, const char* name, Text text, std::vector<JobResult>& records,
+                         bool& unencodable);
+    bool WriteRecordTo(BackupFile& out, JobResult& record);
+    bool WriteValueBlock(BackupFile& out, HKEY root, const char* keyPath, const char* valueName);
+    bool WriteKeyRecord(BackupFile& out, HKEY root, const char* keyPath, const char* name);
+    bool WriteKeyBlock(BackupFile& out, HKEY key, const std::wstring& name, int depth);
+    bool ReadRecordFrom(BackupFile& in, JobResult& record);
     bool SkipValueBlock(BackupFile& in, uint32_t cap);
     bool SkipKeyBlock(BackupFile& in, int depth);
     bool NamesOwnKey(BackupFile& in, const JobResult& record);

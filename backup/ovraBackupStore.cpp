@@ -16,7 +16,10 @@ namespace ovra {
 
 namespace {
 
+// The two kinds share one series of numbers: texts in the system's code
+// page, or in UTF-8.
 const char kExtension[] = ".backup2";
+const char kUtf8Extension[] = ".backup3";
 // Added to a backup's name while it is being written; never listed.
 const char kPartial[] = ".partial";
 const int kFirstNumber = 1;
@@ -52,12 +55,24 @@ bool JoinPath(char* path, size_t size, const char* folder, const char* name)
     return written >= 0 && static_cast<size_t>(written) < size;
 }
 
-// Only an exact ".backup2" after the last dot counts; case matters, so
-// "notes.BACKUP2" and "x.backup2.old" are not backups.
+// Only an exact ".backup2" or ".backup3" after the last dot counts; case
+// matters, so "notes.BACKUP2" and "x.backup2.old" are not backups.
 bool IsBackupName(const char* name)
 {
     const char* dot = std::strrchr(name, '.');
-    return dot != nullptr && std::strcmp(dot, kExtension) == 0;
+    return dot != nullptr && (std::strcmp(dot, kExtension) == 0 || std::strcmp(dot, kUtf8Extension) == 0);
+}
+
+bool EndsWith(const std::string& text, const char* ending)
+{
+    const size_t length = std::strlen(ending);
+    return text.size() >= length && text.compare(text.size() - length, length, ending) == 0;
+}
+
+bool Exists(const char* folder, const char* name)
+{
+    char path[2048 + 64];
+    return !JoinPath(path, sizeof(path), folder, name) || GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -74,12 +89,11 @@ void BackupManager::GetBackupName(std::string& name)
         return;
     for (int number = kFirstNumber; number <= kLastNumber; ++number) {
         char fileName[64];
+        char utf8Name[64];
         std::snprintf(fileName, sizeof(fileName), "AutomaticBackup%.3d%s", number, kExtension);
-        char path[2048 + 64];
-        if (!JoinPath(path, sizeof(path), folder, fileName))
-            return;
-        // Anything of that name, file or folder, takes the number.
-        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        std::snprintf(utf8Name, sizeof(utf8Name), "AutomaticBackup%.3d%s", number, kUtf8Extension);
+        // Anything of either name, file or folder, takes the number.
+        if (!Exists(folder, fileName) && !Exists(folder, utf8Name)) {
             name = fileName;
             return;
         }
@@ -98,15 +112,34 @@ void BackupManager::GetBackupName(std::string& name)
 // the backup's name only once every byte is on the disk, so no crash, full
 // disk or power cut can leave a half-written file under a backup's name. The
 // rename never replaces a file: a name taken meanwhile fails the backup.
+//
+// Every text goes into the system's own code page, as every earlier build
+// wrote it, when it fits there exactly; otherwise the whole file is written
+// anew in UTF-8 under the same number as ".backup3", which earlier builds do
+// not list and so can never misread. No record fails for its text alone.
 bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& records)
 {
     char folder[2048];
-    char path[2048 + MAX_PATH];
-    char partial[2048 + MAX_PATH + sizeof(kPartial)];
-    if (!FormBackupDirectory(folder) || !JoinPath(path, sizeof(path), folder, name) ||
-        !JoinPath(partial, sizeof(partial), path, kPartial) || *name == '\0')
+    if (!FormBackupDirectory(folder) || *name == '\0')
         return false;
     CreateBackupDirectory(folder);
+    bool unencodable = false;
+    if (WriteBackupFile(folder, name, Text::kSystemCodePage, records, unencodable))
+        return true;
+    const std::string first(name);
+    if (!unencodable || !EndsWith(first, kExtension))
+        return false;
+    const std::string utf8 = first.substr(0, first.size() - std::strlen(kExtension)) + kUtf8Extension;
+    return WriteBackupFile(folder, utf8.c_str(), Text::kUtf8, records, unencodable);
+}
+
+bool BackupManager::WriteBackupFile(const char* folder, const char* name, Text text,
+                                    std::vector<JobResult>& records, bool& unencodable)
+{
+    char path[2048 + MAX_PATH];
+    char partial[2048 + MAX_PATH + sizeof(kPartial)];
+    if (!JoinPath(path, sizeof(path), folder, name) || !JoinPath(partial, sizeof(partial), path, kPartial))
+        return false;
     // An existing backup is never overwritten. A partial file left by a
     // crash is only ever rewritten here; one that another instance holds
     // open cannot be opened and fails this backup.
@@ -115,12 +148,19 @@ bool BackupManager::WriteBackup(const char* name, std::vector<JobResult>& record
     FileHandle file(CreateFileA(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return false;
-    const bool written = WriteRecords(file.Get(), records) && FlushFileBuffers(file.Get()) != 0;
+    BackupFile out(file.Get(), text);
+    const bool written = WriteRecords(out, records) && FlushFileBuffers(file.Get()) != 0;
+    unencodable = out.Unencodable();
     file.Close();
     if (written && MoveFileExA(partial, path, MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileA(partial);
     return false;
+}
+
+BackupManager::Text BackupManager::TextOf(const std::string& name)
+{
+    return EndsWith(name, kUtf8Extension) ? Text::kUtf8 : Text::kSystemCodePage;
 }
 
 void BackupManager::CreateBackupDirectory(const char* folder)
@@ -129,16 +169,15 @@ void BackupManager::CreateBackupDirectory(const char* folder)
     FileSecurity::CreateProtectedFolder(folder);
 }
 
-bool BackupManager::WriteRecords(void* file, std::vector<JobResult>& records)
+bool BackupManager::WriteRecords(BackupFile& out, std::vector<JobResult>& records)
 {
-    BackupFile out(file);
     uint32_t ticked = 0;
     for (const JobResult& record : records)
         ticked += record.bSelected ? 1 : 0;
     if (!out.WriteU32(ticked))
         return false;
     for (JobResult& record : records) {
-        if (record.bSelected && !WriteRecord(file, record))
+        if (record.bSelected && !WriteRecordTo(out, record))
             return false;
     }
     return true;
@@ -162,7 +201,7 @@ bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records
     FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return false;
-    BackupFile in(file.Get());
+    BackupFile in(file.Get(), TextOf(name));
     uint32_t count = 0;
     uint64_t remaining = 0;
     if (!in.ReadU32(count) || !in.Remaining(remaining))
@@ -175,7 +214,7 @@ bool BackupManager::ReadBackup(const char* name, std::vector<JobResult>& records
     uint32_t read = 0;
     for (; read < possible; ++read) {
         JobResult record;
-        if (!ReadRecord(file.Get(), record))
+        if (!ReadRecordFrom(in, record))
             break;
         record.bSelected = true;
         records.push_back(record);

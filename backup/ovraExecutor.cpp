@@ -1,10 +1,12 @@
 #include "backup/ovraExecutor.h"
 
 #include "backup/ovraContainerKeys.h"
+#include "platform/ovraCodePage.h"
 #include "platform/ovraRegKey.h"
 #include "platform/ovraRegView.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace ovra {
@@ -13,13 +15,6 @@ namespace {
 
 // Read access to walk a key, plus what deleting its values and subkeys needs.
 const REGSAM kDeleteAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
-
-// The registry reports its longest names in characters; an ANSI name can take
-// two bytes for one.
-DWORD NameBufferSize(DWORD longest)
-{
-    return (longest + 1) * 2;
-}
 
 } // namespace
 
@@ -42,16 +37,17 @@ bool Executor::DeleteRecords(std::vector<JobResult>& records)
     return all;
 }
 
-bool Executor::RestoreRecords(void* file, std::vector<JobResult>& records, BackupManager& manager)
+bool Executor::RestoreRecords(void* file, std::vector<JobResult>& records, BackupManager& manager,
+                              BackupManager::Text text)
 {
     bool all = true;
     for (JobResult& record : records) {
         if (!record.bSelected)
             continue;
         if (record.nKind == kKindValue)
-            all = manager.RestoreRegistryValue(file, record) && all;
+            all = manager.RestoreRegistryValue(file, record, text) && all;
         else if (record.nKind == kKindKey)
-            all = manager.RestoreRegistryKey(file, record) && all;
+            all = manager.RestoreRegistryKey(file, record, text) && all;
     }
     return all;
 }
@@ -82,34 +78,37 @@ bool Executor::DeleteRegistryKey(HKEY root, const char* keyPath, const char* nam
 // the top as the parent's failed deletion.
 bool Executor::DeleteRegistrySubkey(HKEY key, const char* subkey)
 {
+    std::wstring name;
+    return CodePage::ToWide(subkey, name) && DeleteTree(key, name);
+}
+
+// Names below the record's key are taken as UTF-16, so that a name in any
+// script is found and deleted whatever the program's code page.
+bool Executor::DeleteTree(HKEY key, const std::wstring& subkey)
+{
     {
         RegKey opened;
-        if (!opened.Open(key, subkey, kDeleteAccess))
+        if (!opened.Open(key, subkey.c_str(), kDeleteAccess))
             return false;
         DWORD subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0;
-        if (RegQueryInfoKeyA(opened.Get(), nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
+        if (RegQueryInfoKeyW(opened.Get(), nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
                              &longestValueName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return false;
-        if (subkeys > 0) {
-            std::vector<char> name(NameBufferSize(longestSubkey));
-            for (DWORD i = subkeys; i-- > 0;) {
-                DWORD length = static_cast<DWORD>(name.size());
-                if (RegEnumKeyExA(opened.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
-                    ERROR_SUCCESS)
-                    DeleteRegistrySubkey(opened.Get(), name.data());
-            }
+        std::vector<wchar_t> name((longestSubkey > longestValueName ? longestSubkey : longestValueName) + 1);
+        for (DWORD i = subkeys; i-- > 0;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            if (RegEnumKeyExW(opened.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+                ERROR_SUCCESS)
+                DeleteTree(opened.Get(), std::wstring(name.data(), length));
         }
-        if (values > 0) {
-            std::vector<char> name(NameBufferSize(longestValueName));
-            for (DWORD i = values; i-- > 0;) {
-                DWORD length = static_cast<DWORD>(name.size());
-                if (RegEnumValueA(opened.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
-                    ERROR_SUCCESS)
-                    RegDeleteValueA(opened.Get(), name.data());
-            }
+        for (DWORD i = values; i-- > 0;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            if (RegEnumValueW(opened.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+                ERROR_SUCCESS)
+                RegDeleteValueW(opened.Get(), std::wstring(name.data(), length).c_str());
         }
     }
-    return RegView::DeleteSubkey(key, subkey);
+    return RegView::DeleteSubkey(key, subkey.c_str());
 }
 
 } // namespace ovra

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace ovra {
@@ -15,10 +16,15 @@ namespace ovra {
 class Executor {
 public:
     bool DeleteRecords(std::vector<JobResult>& records);
-    bool RestoreRecords(void* file, std::vector<JobResult>& records, BackupManager& manager);
+    // text: the code page of the file's texts (BackupManager::TextOf).
+    bool RestoreRecords(void* file, std::vector<JobResult>& records, BackupManager& manager,
+                        BackupManager::Text text = BackupManager::Text::kSystemCodePage);
     bool DeleteRegistryValue(HKEY root, const char* keyPath, const char* valueName);
     bool DeleteRegistryKey(HKEY root, const char* keyPath, const char* name);
     bool DeleteRegistrySubkey(HKEY key, const char* subkey);
+
+private:
+    bool DeleteTree(HKEY key, const std::wstring& subkey);
 };
 
 } // namespace ovra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/ovraBackupFile.h"
 #include "records/ovraJobResult.h"
 
 #include <string>
@@ -20,14 +21,15 @@ public:
     };
 
     // Compares a record read from the open backup file (its data block at
-    // nDataOffset) with the registry. What cannot be read from the file or
-    // the registry counts as other data.
-    static State Compare(void* file, const JobResult& record);
+    // nDataOffset, its texts in the code page text) with the registry. What
+    // cannot be read from the file or the registry counts as other data.
+    static State Compare(void* file, const JobResult& record, BackupFile::Text text);
 
     // Compares every record of a backup just read; each one whose entry
     // exists again with other data is unticked, and notes[i] says so for
     // record i (empty for the others).
-    static void MarkChanged(void* file, std::vector<JobResult>& records, std::vector<std::string>& notes);
+    static void MarkChanged(void* file, std::vector<JobResult>& records, std::vector<std::string>& notes,
+                            BackupFile::Text text);
 
     // The note shown on the card of such a record.
     static const char* const kOtherDataNote;
