@@ -200,7 +200,7 @@ void WizardFrame::OnPaint(HWND hwnd)
         GdiFont font(CreatePointFont(surface.Get(), 18, FW_BOLD, "Garamond"));
         SelectGuard selected(surface.Get(), font.Get());
         RECT box = kTitleBox;
-        DrawTextA(surface.Get(), m_strTitle.c_str(), -1, &box, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        DrawCodePageText(surface.Get(), m_strTitle.c_str(), -1, &box, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     }
 
     BitBlt(paint.Get(), 0, 0, kClientWidth, kClientHeight, surface.Get(), 0, 0, SRCCOPY);

@@ -220,7 +220,8 @@ void WizardFrame::OnBackupPageNext()
     m_backupManager.ReadBackup(m_backupFilePage.m_strBackupFile.c_str(), m_results, m_bRestoreWhole);
     FileHandle file;
     if (OpenChosenBackup(file))
-        LiveEntry::MarkChanged(file.Get(), m_results, m_restoreNotes);
+        LiveEntry::MarkChanged(file.Get(), m_results, m_restoreNotes,
+                               BackupManager::TextOf(m_backupFilePage.m_strBackupFile));
     file.Close();
     if (!m_bRestoreWhole) {
         char text[256];
@@ -269,7 +270,9 @@ void WizardFrame::OnRestorePageNext()
                 "anything into your registry. Do you want to restore it anyway?",
                 "QUESTION", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
-    const bool restored = file.IsOpen() && m_executor.RestoreRecords(file.Get(), m_results, m_backupManager);
+    const bool restored =
+        file.IsOpen() && m_executor.RestoreRecords(file.Get(), m_results, m_backupManager,
+                                                   BackupManager::TextOf(m_backupFilePage.m_strBackupFile));
     file.Close();
     if (restored && m_bRestoreWhole)
         Message(kSuccess, "SUCCESS", MB_OK | MB_ICONINFORMATION);

@@ -58,12 +58,12 @@ void WizardFrame::DrawBands(HDC surface)
         RECT help = kHelpArea;
         RoundRect(surface, help.left, help.top, help.right, help.bottom, 18, 18);
         SetTextColor(surface, palette.Colour(Palette::kLinkText));
-        DrawTextA(surface, "Help", -1, &help, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        DrawCodePageText(surface, "Help", -1, &help, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     }
     SelectGuard font(surface, normal.Get());
     SetTextColor(surface, palette.Colour(Palette::kFooterText));
     RECT name = {16, kFooterTop, 280, kClientHeight};
-    DrawTextA(surface, "Ovra Hivemend", -1, &name, DT_SINGLELINE | DT_LEFT | DT_VCENTER);
+    DrawCodePageText(surface, "Ovra Hivemend", -1, &name, DT_SINGLELINE | DT_LEFT | DT_VCENTER);
 }
 
 void WizardFrame::ApplyLook()

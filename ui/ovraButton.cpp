@@ -227,7 +227,7 @@ void Button::OnPaint()
     char caption[kMaxCaption + 1] = "";
     GetWindowTextA(m_hWndButton, caption, sizeof(caption));
     RECT box = {0, 0, kWidth, kHeight};
-    DrawTextA(surface.Get(), caption, -1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    DrawCodePageText(surface.Get(), caption, -1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     if (ShowsFocus(m_hWndButton)) {
         RECT mark = {4, 4, kWidth - 4, kHeight - 4};
         DrawFocusRect(surface.Get(), &mark);

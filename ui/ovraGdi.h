@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 namespace ovra {
 
 // An owned GDI object (bitmap, font, brush, pen), deleted when it goes.
@@ -130,6 +132,22 @@ inline HFONT CreatePointFont(HDC hdc, int points, int weight, const char* face)
 {
     return CreateFontA(-MulDiv(points, GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, face);
+}
+
+// Draws a text of the program's code page (length bytes, -1 to its end) as
+// DrawTextW does. GDI's byte-string functions read bytes in the system's code
+// page, not in a code page the program's manifest chose (UTF-8); only the
+// wide ones draw the same text on every Windows.
+inline int DrawCodePageText(HDC hdc, const char* text, int length, RECT* box, UINT format)
+{
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    if (units <= 0)
+        return 0;
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], units);
+    // Without a length the terminator was converted too.
+    const int drawn = length < 0 ? units - 1 : units;
+    return DrawTextW(hdc, wide.c_str(), drawn, box, format);
 }
 
 // Whether a control draws its focus mark now: it has the focus, and the

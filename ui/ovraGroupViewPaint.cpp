@@ -14,7 +14,7 @@ void DrawEntry(HDC hdc, const GroupView::GroupRef& entry, const char* text)
     if (entry.hIcon)
         DrawIconEx(hdc, r.left + 8, r.top + 8, entry.hIcon, 16, 16, 0, nullptr, DI_NORMAL);
     RECT box = {r.left + 32, r.top, r.right, r.bottom};
-    DrawTextA(hdc, text, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawCodePageText(hdc, text, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 } // namespace

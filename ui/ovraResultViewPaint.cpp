@@ -6,7 +6,7 @@
 #include "ui/ovraPalette.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 namespace ovra {
 
@@ -17,13 +17,12 @@ RECT MovedTo(const RECT& box, const RECT& row)
     return RECT{box.left + row.left, box.top + row.top, box.right + row.left, box.bottom + row.top};
 }
 
-// Draws one labelled detail line; an over-long value is cut here and, like
-// every text on the card, clipped to its box, so only its beginning shows.
+// Draws one labelled detail line; like every text on the card it is clipped
+// to its box, so only its beginning shows.
 void DrawDetail(HDC hdc, const char* label, const std::string& text, RECT box)
 {
-    char line[1024];
-    std::snprintf(line, sizeof(line), "%s%s", label, text.c_str());
-    DrawTextA(hdc, line, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    const std::string line = label + text;
+    DrawCodePageText(hdc, line.c_str(), static_cast<int>(line.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 // The tick box drawn in the palette's colours, for the looks that do not
@@ -88,9 +87,9 @@ void ResultView::OnPaint()
             SetTextColor(hdc, palette.Colour(Palette::kProblemText));
             SelectObject(hdc, bold.Get());
             RECT desc = MovedTo(descBox, row);
-            DrawTextA(hdc, record.sProblem.c_str(), -1, &desc, DT_SINGLELINE | DT_NOPREFIX);
+            DrawCodePageText(hdc, record.sProblem.c_str(), -1, &desc, DT_SINGLELINE | DT_NOPREFIX);
             if (m_records[i].pszNote)
-                DrawTextA(hdc, m_records[i].pszNote, -1, &desc, DT_SINGLELINE | DT_NOPREFIX | DT_RIGHT);
+                DrawCodePageText(hdc, m_records[i].pszNote, -1, &desc, DT_SINGLELINE | DT_NOPREFIX | DT_RIGHT);
 
             SetTextColor(hdc, palette.Colour(Palette::kDetailText));
             SelectObject(hdc, normal.Get());

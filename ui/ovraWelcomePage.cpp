@@ -97,9 +97,9 @@ void WelcomePage::OnPaint(HDC hdc)
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, palette.Colour(Palette::kIntroText));
     RECT text = {20, 100, 406, 300};
-    DrawTextA(hdc, kIntroduction, -1, &text, DT_WORDBREAK);
+    DrawCodePageText(hdc, kIntroduction, -1, &text, DT_WORDBREAK);
     RECT prompt = {20, 356, 406, 376};
-    DrawTextA(hdc, kPrompt, -1, &prompt, DT_SINGLELINE);
+    DrawCodePageText(hdc, kPrompt, -1, &prompt, DT_SINGLELINE);
 
     RECT panel = {kPanelLeft, 0, kWidth, kHeight};
     FillRect(hdc, &panel, palette.Brush(Palette::kPanelBack));
@@ -113,7 +113,7 @@ void WelcomePage::OnPaint(HDC hdc)
     SelectGuard heading(hdc, bold.Get());
     // Without DT_SINGLELINE, DT_BOTTOM has no effect: the heading sits at the
     // top of the panel, above the choices.
-    DrawTextA(hdc, kQuestion, -1, &panel, DT_WORDBREAK | DT_BOTTOM);
+    DrawCodePageText(hdc, kQuestion, -1, &panel, DT_WORDBREAK | DT_BOTTOM);
 }
 
 } // namespace ovra
