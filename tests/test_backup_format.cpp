@@ -25,17 +25,22 @@ public:
 
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
 
+    // A name of up to longest characters, some of them accented letters,
+    // in the program's code page: names come from the registry as text.
     std::string Name(int longest, bool key)
     {
         const int roll = Pick(0, 99);
         const int length = roll < 70 ? Pick(1, 12) : roll < 95 ? Pick(13, 80) : Pick(81, longest);
-        std::string name;
+        std::wstring name;
         while (static_cast<int>(name.size()) < length) {
-            char c = static_cast<char>(Pick(0, 9) == 0 ? Pick(0xC0, 0xFE) : Pick(0x20, 0x7E));
-            if (!(key && c == '\\'))
+            const wchar_t c = static_cast<wchar_t>(Pick(0, 9) == 0 ? Pick(0xC0, 0xFE) : Pick(0x20, 0x7E));
+            if (!(key && c == L'\\'))
                 name += c;
         }
-        return name;
+        const int size = WideCharToMultiByte(CP_ACP, 0, name.c_str(), length, nullptr, 0, nullptr, nullptr);
+        std::string text(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_ACP, 0, name.c_str(), length, &text[0], size, nullptr, nullptr);
+        return text;
     }
 
     DWORD Type()
@@ -116,6 +121,7 @@ protected:
         std::string name;
         manager.GetBackupName(name);
         ASSERT_TRUE(manager.WriteBackup(name.c_str(), records)) << where;
+        name = WrittenName(name);
         std::vector<ovra::JobResult> back;
         ASSERT_TRUE(manager.ReadBackup(name.c_str(), back)) << where;
         ASSERT_EQ(records.size(), back.size()) << where;
@@ -125,7 +131,7 @@ protected:
         EXPECT_TRUE(executor.DeleteRecords(back)) << where;
         EXPECT_NE(before, dump_tree(HKEY_CURRENT_USER, kBase)) << where;
         HANDLE file = OpenForRestore(BackupPath(name));
-        EXPECT_TRUE(executor.RestoreRecords(file, back, manager)) << where;
+        EXPECT_TRUE(executor.RestoreRecords(file, back, manager, ovra::BackupManager::TextOf(name))) << where;
         CloseHandle(file);
         EXPECT_EQ(before, dump_tree(HKEY_CURRENT_USER, kBase)) << where;
         DeleteFileA(BackupPath(name).c_str());

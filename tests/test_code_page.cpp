@@ -145,10 +145,11 @@ TEST_F(CodePageTest, ForeignTextIsNeverReportedNorTouched)
         EXPECT_EQ(dump_tree_w(HKEY_CLASSES_ROOT, kClasses[i]), classes[i]) << i;
 }
 
-// The backup refuses a ticked record whose value or tree holds foreign text;
-// unticked, such records neither go into the file nor fail it, and the
-// ticked sibling is repaired and restored with the foreign text untouched.
-TEST_F(CodePageTest, BackupRefusesForeignTextButNeverForUntickedRecords)
+// A ticked record whose value or tree holds foreign text is saved whole, in
+// UTF-8 (".backup3"), and comes back exactly; unticked, such records neither
+// go into the file nor change its kind, and the ticked sibling is repaired
+// and restored with the foreign text untouched.
+TEST_F(CodePageTest, ForeignTextGoesIntoAUtf8BackupButNeverForUntickedRecords)
 {
     if (HoldsForeignText())
         GTEST_SKIP() << "code page " << GetACP() << " holds the test's foreign text";
@@ -163,12 +164,23 @@ TEST_F(CodePageTest, BackupRefusesForeignTextButNeverForUntickedRecords)
                                          MakeRecord(HKEY_CURRENT_USER, kKey, "Plain", ovra::kKindKey)};
     ovra::BackupManager manager;
     ovra::Executor executor;
-    for (size_t refused : {1, 2}) {
+    const std::wstring all = dump_tree_w(HKEY_CURRENT_USER, kKeyW);
+    for (size_t foreign : {1, 2}) {
         for (size_t i = 0; i < records.size(); ++i)
-            records[i].bSelected = i == refused;
+            records[i].bSelected = i == foreign;
         std::string name;
         manager.GetBackupName(name);
-        EXPECT_FALSE(manager.WriteBackup(name.c_str(), records)) << refused;
+        ASSERT_TRUE(manager.WriteBackup(name.c_str(), records)) << foreign;
+        EXPECT_EQ(GetFileAttributesA(BackupPath(name).c_str()), INVALID_FILE_ATTRIBUTES) << foreign;
+        name.back() = '3';
+        std::vector<ovra::JobResult> saved;
+        ASSERT_TRUE(manager.ReadBackup(name.c_str(), saved)) << foreign;
+        ASSERT_EQ(saved.size(), 1u) << foreign;
+        EXPECT_TRUE(executor.DeleteRecords(saved));
+        HANDLE file = OpenForRestore(BackupPath(name));
+        EXPECT_TRUE(executor.RestoreRecords(file, saved, manager, ovra::BackupManager::TextOf(name)));
+        CloseHandle(file);
+        EXPECT_EQ(dump_tree_w(HKEY_CURRENT_USER, kKeyW), all) << foreign;
     }
 
     records[0].bSelected = records[3].bSelected = true;

@@ -122,6 +122,38 @@ public:
         return names;
     }
 
+    // Names of the functions imported by name, from every DLL.
+    std::set<std::string> ImportedFunctions() const
+    {
+        std::set<std::string> names;
+        const IMAGE_DATA_DIRECTORY& dir = directory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        size_t at = 0;
+        if (dir.Size == 0 || !Offset(dir.VirtualAddress, at))
+            return names;
+        const bool wide = magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+        for (IMAGE_IMPORT_DESCRIPTOR d; Get(at, d) && d.Name != 0; at += sizeof(d)) {
+            size_t thunk = 0;
+            const DWORD first = d.OriginalFirstThunk ? d.OriginalFirstThunk : d.FirstThunk;
+            if (!Offset(first, thunk))
+                continue;
+            for (;; thunk += wide ? 8 : 4) {
+                unsigned long long entry = 0;
+                DWORD narrow = 0;
+                if (wide ? !Get(thunk, entry) : !Get(thunk, narrow))
+                    break;
+                if (!wide)
+                    entry = narrow;
+                if (entry == 0)
+                    break;
+                const bool byOrdinal = (entry >> (wide ? 63 : 31)) & 1;
+                size_t hint = 0;
+                if (!byOrdinal && Offset(static_cast<DWORD>(entry), hint))
+                    names.insert(String(hint + 2));
+            }
+        }
+        return names;
+    }
+
     // Names in the COFF symbol table the linker leaves in an unstripped image.
     std::set<std::string> Symbols() const
     {
@@ -227,6 +259,22 @@ TEST(ExecutableHeader, ImportsOnlySystemDlls)
             const std::string inSystem = std::string(system) + "\\" + name;
             EXPECT_NE(GetFileAttributesA(inSystem.c_str()), INVALID_FILE_ATTRIBUTES) << inSystem;
         }
+    }
+}
+
+// GDI's byte-string text functions read text in the system's code page,
+// not in the program's UTF-8: neither program may call one.
+TEST(ExecutableHeader, DrawsAndMeasuresTextOnlyWithTheWideFunctions)
+{
+    for (const Program& program : Programs()) {
+        SCOPED_TRACE(program.path);
+        const Image image(program.path);
+        ASSERT_TRUE(image.valid);
+        const std::set<std::string> imported = image.ImportedFunctions();
+        EXPECT_TRUE(imported.count("DrawTextW"));
+        for (const char* name : {"DrawTextA", "DrawTextExA", "TextOutA", "ExtTextOutA", "TabbedTextOutA",
+                                 "GetTextExtentPoint32A", "GetTextExtentPointA"})
+            EXPECT_FALSE(imported.count(name)) << name;
     }
 }
 
