@@ -1,7 +1,7 @@
 #pragma once
 
 // The backup file that the program wrote of CafeRecords() (ovraCafeRecords.h)
-// before it took UTF-8 as its code page: built at commit ee2f077, run in a
+// before it took UTF-8 as its code page: built at commit 470ab38, run in a
 // 64-bit Wine prefix whose code page is 1252. Every text is in that code
 // page ("caf\xe9"). Kept byte for byte, in hexadecimal: the program must
 // still write exactly this file for these records, and read it back right.
