@@ -2,8 +2,9 @@
 """Seeds a Wine prefix with a realistic registry for a first look at the
 program: two applications, one cleanly installed (Northwind Office) and one
 removed by deleting its folder (Fabrikam Imaging), which left entries behind
-in every section. Writes a REGEDIT4 file for `wine regedit /s` and creates
-the healthy programs' files on the prefix's C: drive.
+in every section. Writes a version 5 .reg file (UTF-16) for `wine regedit /s` and creates
+the healthy programs' files on the prefix's C: drive. Some programs have
+names in other scripts than the system's.
 
 usage: demo-seed.py PREFIX OUT.reg"""
 import os
@@ -32,11 +33,12 @@ def q(text):
 
 
 def expand(text):
-    data = (text + "\0").encode("cp1252")
+    data = (text + "\0").encode("utf-16-le")
     return "hex(2):" + ",".join("%02x" % b for b in data)
 
 
-lines = ["REGEDIT4", ""]
+# The version 5 format, in UTF-16: names in any script.
+lines = ["Windows Registry Editor Version 5.00", ""]
 
 
 def key(path, *values):
@@ -138,5 +140,39 @@ key(HKCU + r"\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers
 key(HKLM + r"\SOFTWARE\Classes\TypeLib\{5A7E0001-0000-4000-8000-00000000FAB1}\1.0\0\win32",
     (None, q(FABRIKAM + r"\fabimg.tlb")))
 
-with open(out, "w", encoding="cp1252", newline="\r\n") as f:
+# Programs whose names are in other scripts than the system's: a Russian
+# photo editor and a Chinese picture helper, both removed, and a Russian
+# dictionary still installed.
+FOTO = r"C:\Program Files\Фотомастер"
+TUPIAN = r"C:\Program Files\图片助手"
+SLOVAR = r"C:\Program Files\Словарь"
+for path in [SLOVAR + r"\slovar.exe"]:
+    unix = os.path.join(drive_c, *path[3:].split("\\"))
+    os.makedirs(os.path.dirname(unix), exist_ok=True)
+    with open(unix, "wb") as f:
+        f.write(b"MZ")
+key(HKLM + "\\" + CV + r"\App Paths\Фотомастер.exe", (None, q(FOTO + r"\foto.exe")))
+key(HKLM + "\\" + CV + r"\App Paths\图片助手.exe", (None, q(TUPIAN + r"\tupian.exe")))
+key(HKLM + "\\" + CV + r"\App Paths\Словарь.exe", (None, q(SLOVAR + r"\slovar.exe")))
+key(HKCU + "\\" + CV + r"\Run",
+    ("Фотомастер", q('"' + FOTO + r'\fototray.exe" /tray')),
+    ("图片助手", q('"' + TUPIAN + r'\tupian.exe" --background')),
+    ("Словарь", q('"' + SLOVAR + r'\slovar.exe" /hidden')))
+
+# Windows links East Asian fonts to Tahoma, the cards' face, so that its
+# text in those scripts is drawn. Wine's fonts have no such glyphs: the demo
+# links the font the setup script installs (WenQuanYi Micro Hei) to Tahoma
+# and Verdana, and to DejaVu Sans, which Wine draws for Tahoma where its own
+# fonts are not installed.
+def multi(*texts):
+    data = "".join(t + "\0" for t in texts).encode("utf-16-le") + b"\0\0"
+    return "hex(7):" + ",".join("%02x" % b for b in data)
+
+
+key(HKLM + r"\SOFTWARE\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
+    ("Tahoma", multi("wqy-microhei.ttc,WenQuanYi Micro Hei")),
+    ("Verdana", multi("wqy-microhei.ttc,WenQuanYi Micro Hei")),
+    ("DejaVu Sans", multi("wqy-microhei.ttc,WenQuanYi Micro Hei")))
+
+with open(out, "w", encoding="utf-16", newline="\r\n") as f:
     f.write("\n".join(lines) + "\n")

@@ -18,6 +18,7 @@ packages=(
   python3 python3-pil        # resource generator
   nsis zip                   # installer and portable package
   locales                    # a Japanese locale, for tests under a double-byte code page
+  fonts-wqy-microhei         # Chinese glyphs for the demo and its screenshots (Wine's fonts have none)
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
