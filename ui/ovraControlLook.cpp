@@ -107,6 +107,20 @@ void ControlLook::Themed(HWND control)
     InvalidateRect(control, nullptr, TRUE);
 }
 
+void ControlLook::Tip(HWND tip)
+{
+    if (!tip || !Styled())
+        return;
+    static const auto setTheme = SystemDll::Function<SetWindowThemeFn>("uxtheme.dll", "SetWindowTheme");
+    const Palette& palette = Palette::Current();
+    if (setTheme)
+        setTheme(tip, palette.Drawn() ? L"" : nullptr, palette.Drawn() ? L"" : nullptr);
+    const COLORREF back = palette.Drawn() ? palette.Colour(Palette::kPageBack) : GetSysColor(COLOR_INFOBK);
+    const COLORREF text = palette.Drawn() ? palette.Colour(Palette::kPageText) : GetSysColor(COLOR_INFOTEXT);
+    SendMessageW(tip, TTM_SETTIPBKCOLOR, back, 0);
+    SendMessageW(tip, TTM_SETTIPTEXTCOLOR, text, 0);
+}
+
 void ControlLook::Frame(HWND frame)
 {
     if (!frame || !Styled())

@@ -21,6 +21,9 @@ public:
     static void Themed(HWND control);
     // The main window's title bar.
     static void Frame(HWND frame);
+    // A tooltip: the system's drawing in the light look; in the others the
+    // classic drawing in the look's colours, which every system honours.
+    static void Tip(HWND tip);
 
 private:
     static bool Styled();
