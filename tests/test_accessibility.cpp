@@ -151,6 +151,8 @@ TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
         records[i].sProblem = problems[i];
         records[i].sSection = "Shared files";
         records[i].sValue = "C:\\gone\\lib.dll";
+        records[i].hRoot = 0x80000002u;
+        records[i].sKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
         records[i].bSelected = true;
     }
     ovra::ResultView view;
@@ -169,7 +171,9 @@ TEST_F(AccessibleControls, CardListHasACardPerRecordWithItsTextsAndTick)
 
     const LONG second = 2; // children count from 1
     EXPECT_EQ(reader.Name(second), "Missing startup program");
-    EXPECT_EQ(reader.Text(&IAccessible::get_accDescription, second), "Section: Shared files");
+    // The whole texts, as the tooltip shows them, with the full key.
+    EXPECT_EQ(reader.Text(&IAccessible::get_accDescription, second),
+              "Section: Shared files\nKey: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
     EXPECT_EQ(reader.Text(&IAccessible::get_accValue, second), "Value: C:\\gone\\lib.dll");
     EXPECT_EQ(reader.Role(second), ROLE_SYSTEM_LISTITEM);
     EXPECT_TRUE(reader.State(second) & STATE_SYSTEM_CHECKED);

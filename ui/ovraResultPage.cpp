@@ -32,8 +32,10 @@ void ResultPage::OnCreate()
 
 void ResultPage::ApplyLook()
 {
-    // The cards' scroll bar; the views paint themselves from the palette.
+    // The cards' scroll bar and tooltip; the views paint themselves from
+    // the palette.
     ControlLook::Themed(m_resultView.m_hWndView);
+    m_resultView.m_tip.ApplyLook();
 }
 
 void ResultPage::OnEnter(std::vector<JobResult>& records, const std::vector<std::string>* notes)
@@ -45,6 +47,7 @@ void ResultPage::OnEnter(std::vector<JobResult>& records, const std::vector<std:
 
 void ResultPage::OnExit()
 {
+    m_resultView.HideTip();
 }
 
 } // namespace ovra

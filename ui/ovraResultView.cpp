@@ -4,6 +4,8 @@
 
 #include "platform/ovraInstance.h"
 #include "platform/ovraAssert.h"
+#include "ui/ovraCardMenu.h"
+#include "ui/ovraCardText.h"
 #include "ui/ovraGdi.h"
 
 namespace ovra {
@@ -22,7 +24,7 @@ RECT ResultView::valueBox = {9, 45, 0, 60};
 
 ResultView::ResultView()
     : m_hWndView(nullptr), m_nScrollPos(0), m_nTotalHeight(0), m_hImageList(nullptr), m_nFocusRow(-1),
-      m_nWheelRest(0)
+      m_nWheelRest(0), m_nTipRow(-1), m_bHoverArmed(false), m_bMenuOpen(false)
 {
 }
 
@@ -48,6 +50,7 @@ void ResultView::Create(HWND parent, int x, int y, int width, int height)
 
 void ResultView::BeginAddRecords()
 {
+    HideTip();
     m_records.clear();
 }
 
@@ -113,6 +116,30 @@ bool ResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
         OnMouseMove();
         return true;
+    case WM_MOUSEHOVER:
+        OnMouseHover(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return true;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return true;
+    case WM_CONTEXTMENU:
+        OnContextMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return true;
+    case WM_MEASUREITEM:
+        return CardMenu::Measure(m_hWndView, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM:
+        return CardMenu::Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_KEYUP:
+        // The menu key opens the focused card's menu once it is released.
+        if (wParam != VK_APPS)
+            return false;
+        OnContextMenu(-1, -1);
+        return true;
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F10 || GetKeyState(VK_SHIFT) >= 0)
+            return false;
+        OnContextMenu(-1, -1);
+        return true;
     case WM_LBUTTONUP:
         OnLButtonUp();
         return true;
@@ -121,8 +148,11 @@ bool ResultView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return true;
     case WM_KEYDOWN:
         return OnKeyDown(wParam);
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        HideTip();
+        Accessible::FocusChanged(m_hWndView, msg, m_nFocusRow + 1);
+        return false;
+    case WM_SETFOCUS:
     case WM_UPDATEUISTATE:
         Accessible::FocusChanged(m_hWndView, msg, m_nFocusRow + 1);
         return false;
@@ -140,10 +170,12 @@ void ResultView::OnCreate()
     m_hImageList = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
     for (int id : kTickIcons)
         AddSmallIcon(m_hImageList, g_hInstance, id);
+    m_tip.Create(m_hWndView);
 }
 
 void ResultView::OnDestroy()
 {
+    m_tip.Destroy();
     if (m_hImageList) {
         ImageList_Destroy(m_hImageList);
         m_hImageList = nullptr;
@@ -177,6 +209,7 @@ void ResultView::OnVScroll(int code, short)
 
 void ResultView::ScrollTo(int pos)
 {
+    HideTip();
     SCROLLINFO si = {};
     si.cbSize = sizeof(si);
     si.fMask = SIF_POS;
@@ -217,8 +250,10 @@ bool ResultView::OnKeyDown(WPARAM key)
         return true;
     default: return false;
     }
-    if (count > 0)
+    if (count > 0) {
         SetFocusRow(row < 0 ? 0 : (row >= count ? count - 1 : row), true);
+        ShowTip(m_nFocusRow, nullptr);
+    }
     return true;
 }
 
@@ -278,7 +313,7 @@ bool ResultView::Describe(WPARAM child, Accessible::Item& item)
     item.strName = ref.pRecord->sProblem;
     if (ref.pszNote)
         item.strName += std::string(" (") + ref.pszNote + ")";
-    item.strDescription = "Section: " + ref.pRecord->sSection;
+    item.strDescription = "Section: " + ref.pRecord->sSection + "\nKey: " + CardText::Narrow(CardText::KeyName(*ref.pRecord));
     item.strValue = "Value: " + ref.pRecord->sValue;
     item.strAction = ref.pRecord->bSelected ? "Uncheck" : "Check";
     item.nRole = ROLE_SYSTEM_LISTITEM;
@@ -296,6 +331,7 @@ bool ResultView::Describe(WPARAM child, Accessible::Item& item)
 
 void ResultView::OnLButtonDown(UINT, short x, short y)
 {
+    HideTip();
     // A click anywhere gives the list the keyboard focus, and on a card it
     // moves the focus mark there, as in any list.
     SetFocus(m_hWndView);
@@ -321,8 +357,25 @@ void ResultView::OnLButtonUp()
 {
 }
 
+// The system is asked to say when the mouse comes to rest, and when it
+// leaves; moved to another card, the tip goes until it rests again.
 void ResultView::OnMouseMove()
 {
+    POINT at;
+    GetCursorPos(&at);
+    ScreenToClient(m_hWndView, &at);
+    if (m_nTipRow >= 0 && RowAt(at) != m_nTipRow) {
+        HideTip();
+        m_bHoverArmed = false;
+    }
+    if (m_bHoverArmed)
+        return;
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_HOVER | TME_LEAVE;
+    track.hwndTrack = m_hWndView;
+    track.dwHoverTime = HOVER_DEFAULT;
+    m_bHoverArmed = TrackMouseEvent(&track) != 0;
 }
 
 LRESULT CALLBACK ResultView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

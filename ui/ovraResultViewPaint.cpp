@@ -2,6 +2,7 @@
 // only the rows that show through it.
 #include "ui/ovraResultView.h"
 
+#include "ui/ovraCardText.h"
 #include "ui/ovraGdi.h"
 #include "ui/ovraPalette.h"
 
@@ -17,12 +18,23 @@ RECT MovedTo(const RECT& box, const RECT& row)
     return RECT{box.left + row.left, box.top + row.top, box.right + row.left, box.bottom + row.top};
 }
 
-// Draws one labelled detail line; like every text on the card it is clipped
-// to its box, so only its beginning shows.
-void DrawDetail(HDC hdc, const char* label, const std::string& text, RECT box)
+int TextWidth(HDC hdc, const std::wstring& text)
 {
-    const std::string line = label + text;
-    DrawCodePageText(hdc, line.c_str(), static_cast<int>(line.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// Draws one labelled detail line, its text shortened with a mark to what
+// fits beside the label: a key path in its middle, any other text at its end.
+void DrawDetail(HDC hdc, const wchar_t* label, const std::string& text, RECT box, bool path)
+{
+    const auto measure = [hdc](const std::wstring& shown) { return TextWidth(hdc, shown); };
+    const int room = box.right - box.left - TextWidth(hdc, label);
+    const std::wstring whole = CardText::Wide(text);
+    const std::wstring line =
+        label + (path ? CardText::FitPath(whole, room, measure) : CardText::FitEnd(whole, room, measure));
+    DrawTextW(hdc, line.c_str(), static_cast<int>(line.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 // The tick box drawn in the palette's colours, for the looks that do not
@@ -93,8 +105,8 @@ void ResultView::OnPaint()
 
             SetTextColor(hdc, palette.Colour(Palette::kDetailText));
             SelectObject(hdc, normal.Get());
-            DrawDetail(hdc, "Section: ", record.sSection, MovedTo(sectionBox, row));
-            DrawDetail(hdc, "Value: ", record.sValue, MovedTo(valueBox, row));
+            DrawDetail(hdc, L"Section: ", record.sSection, MovedTo(sectionBox, row), true);
+            DrawDetail(hdc, L"Value: ", record.sValue, MovedTo(valueBox, row), false);
         }
         // Around the whole card, outside its outline.
         if (m_nFocusRow >= first && m_nFocusRow < end && ShowsFocus(m_hWndView))
