@@ -181,6 +181,51 @@ void Shot(const char* name, DWORD settle = 400)
     DeleteFileA(done.c_str());
 }
 
+// Wine under Xvfb draws its popup menus and tooltips where the X server's
+// own tool sees only black: a picture with one open is read from the
+// system's screen instead, saved here as a bitmap and named to the script
+// to convert.
+void SavedShot(const char* name, DWORD settle = 800)
+{
+    Sleep(settle);
+    // The part of the window on the screen, as the other pictures are cut.
+    RECT rc;
+    GetWindowRect(g_main, &rc);
+    rc.left = rc.left < 0 ? 0 : rc.left;
+    rc.top = rc.top < 0 ? 0 : rc.top;
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER head = {};
+    head.bfType = 0x4D42;
+    head.bfOffBits = sizeof(head) + sizeof(info.bmiHeader);
+    head.bfSize = head.bfOffBits + stride * static_cast<DWORD>(height);
+    const std::string path = g_out + "\\" + name + ".bmp";
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&head, sizeof(head), 1, file);
+        std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, file);
+        std::fwrite(bits, stride, static_cast<size_t>(height), file);
+        std::fclose(file);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::printf("saved %s 0 0 0 0\n", name);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -209,6 +254,17 @@ int main(int argc, char** argv)
         // Show one section, then repair with a backup.
         ClickAt(Child("group_view_class"), 60, 3 * 32 + 16);
         Shot("results-section");
+        // The second card's texts whole, as when the mouse rests on it, and
+        // its menu, as a right click opens it.
+        HWND cards = Child("result_view_class");
+        PostMessageA(cards, WM_MOUSEHOVER, 0, MAKELPARAM(250, 60 + 40));
+        SavedShot("results-tooltip");
+        POINT at = {200, 60 + 30};
+        ClientToScreen(cards, &at);
+        PostMessageA(cards, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(cards), MAKELPARAM(at.x, at.y));
+        SavedShot("results-menu");
+        PostMessageA(cards, WM_KEYDOWN, VK_ESCAPE, 1);
+        Sleep(300);
         Press(413); // Repair
         Answer("&Yes");
         if (!WaitFor(&BoxShown))
