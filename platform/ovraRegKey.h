@@ -23,26 +23,14 @@ public:
     bool Open(HKEY parent, const char* path, REGSAM access)
     {
         Close();
-        HKEY key = nullptr;
-        if ((access & KEY_WOW64_32KEY) == 0)
-            access |= RegView::Native();
-        if (RegOpenKeyExA(parent, path, 0, access, &key) != ERROR_SUCCESS)
-            return false;
-        m_hKey = key;
-        return true;
+        return RegOpenKeyExA(parent, path, 0, InView(access), &m_hKey) == ERROR_SUCCESS || Forget();
     }
 
     // The same for a UTF-16 path, which any name can be spelt in.
     bool Open(HKEY parent, const wchar_t* path, REGSAM access)
     {
         Close();
-        HKEY key = nullptr;
-        if ((access & KEY_WOW64_32KEY) == 0)
-            access |= RegView::Native();
-        if (RegOpenKeyExW(parent, path, 0, access, &key) != ERROR_SUCCESS)
-            return false;
-        m_hKey = key;
-        return true;
+        return RegOpenKeyExW(parent, path, 0, InView(access), &m_hKey) == ERROR_SUCCESS || Forget();
     }
 
     void Close()
@@ -61,6 +49,17 @@ public:
     static HKEY Root(uint32_t value) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(static_cast<int32_t>(value))); }
 
 private:
+    static REGSAM InView(REGSAM access)
+    {
+        return (access & KEY_WOW64_32KEY) == 0 ? access | RegView::Native() : access;
+    }
+    // A failed open leaves nothing to close.
+    bool Forget()
+    {
+        m_hKey = nullptr;
+        return false;
+    }
+
     HKEY m_hKey = nullptr;
 };
 
