@@ -123,6 +123,19 @@ UINT GetACP()
     return 932;
 }
 
+int GetLocaleInfoA(LCID, LCTYPE type, char* buffer, int size)
+{
+    if (type != LOCALE_IDEFAULTANSICODEPAGE || size < 4)
+        return 0;
+    std::memcpy(buffer, "932", 4);
+    return 4;
+}
+
+BOOL IsValidCodePage(UINT codePage)
+{
+    return codePage == 932;
+}
+
 BOOL IsDBCSLeadByteEx(UINT, BYTE c)
 {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);

@@ -31,6 +31,10 @@ constexpr UINT CP_UTF7 = 65000;
 constexpr UINT CP_UTF8 = 65001;
 constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+typedef DWORD LCID;
+typedef DWORD LCTYPE;
+constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x800;
+constexpr LCTYPE LOCALE_IDEFAULTANSICODEPAGE = 0x1004;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_MULTI_SZ = 7;
@@ -51,6 +55,8 @@ DWORD GetLastError();
 // The code page of the stand-in is 932, so the parse meets trail bytes.
 UINT GetACP();
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE c);
+int GetLocaleInfoA(LCID locale, LCTYPE type, char* buffer, int size);
+BOOL IsValidCodePage(UINT codePage);
 int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int length, char* buffer, int size,
                         const char* defaultChar, BOOL* usedDefault);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, wchar_t* buffer, int size);
