@@ -1,0 +1,99 @@
+#include "checks/ovraFileTypesJob.h"
+
+#include "platform/ovraCriticalSection.h"
+#include "platform/ovraRegKey.h"
+#include "checks/ovraRegWalk.h"
+#include "checks/ovraShellHandlers.h"
+
+namespace ovra {
+
+FileTypesJob::FileTypesJob()
+{
+    m_strName = "File Types";
+    m_strDescription = "Scans file types, Open With entries and shell extensions.";
+    m_nIconId = 123;
+}
+
+// The walks read the cancel flag before every entry; a cancelled walk ends
+// the job before anything is judged against what it did not see.
+void FileTypesJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
+{
+    m_areas = ClassAreas::Walked();
+    OpenWith::Applications applications;
+    ScanApplications(status, results, applications);
+    if (status.bCancel)
+        return;
+    ScanClasses(status, results, OpenWith(applications));
+    if (status.bCancel)
+        return;
+    ScanSystemAssociations(status, results);
+    if (!status.bCancel)
+        ShellHandlers::ReportMachineLists(*this, status, results);
+}
+
+ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas::Area& area, const std::string& parent,
+                               const char* name, ClassEntry::Kind kind, JobStatus& status,
+                               std::vector<JobResult>& records)
+{
+    ClassEntry entry(area.root, parent, name, kind);
+    entry.Read(parentKey);
+    entry.Report(*this, status, records);
+    if (entry.Holding() & ClassEntry::kShellex)
+        ShellHandlers::ReportLists(*this, status, records, area.root, entry.Path());
+    return entry;
+}
+
+void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& results,
+                                    OpenWith::Applications& found)
+{
+    CriticalSection lock;
+    for (const ClassAreas::Area& area : m_areas) {
+        const std::string list = area.path + "\\Applications";
+        RegWalk::SplitSubkeys(area.root, list.c_str(), status, results,
+                              [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
+                                  const ClassEntry entry = Judge(parent, area, list, name,
+                                                                 ClassEntry::Kind::kApplication, status, records);
+                                  const std::string folded = OpenWith::Folded(name);
+                                  CriticalSection::Guard guard(lock);
+                                  found.seen.insert(folded);
+                                  if (!entry.IsWhole())
+                                      found.live.insert(folded);
+                              });
+    }
+}
+
+void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& results, const OpenWith& openWith)
+{
+    for (const ClassAreas::Area& area : m_areas) {
+        RegWalk::SplitSubkeys(
+            area.root, area.path.c_str(), status, results,
+            [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
+                ClassEntry::Kind kind;
+                if (!ClassEntry::KindOf(name, kind))
+                    return;
+                const ClassEntry entry = Judge(parent, area, area.path, name, kind, status, records);
+                if (name[0] == '.')
+                    openWith.Report(*this, status, records, area.root, entry.Path(), entry.Holding());
+                if ((entry.Holding() & ClassEntry::kBackground) && lstrcmpiA(name, "Directory") == 0) {
+                    RegKey directory;
+                    if (directory.Open(parent, name, KEY_READ))
+                        Judge(directory.Get(), area, entry.Path(), "Background", ClassEntry::Kind::kPartsOnly,
+                              status, records);
+                }
+            });
+    }
+}
+
+// Shared by every program that opens a kind of file: parts only.
+void FileTypesJob::ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results)
+{
+    for (const ClassAreas::Area& area : m_areas) {
+        const std::string list = area.path + "\\SystemFileAssociations";
+        RegWalk::SplitSubkeys(area.root, list.c_str(), status, results,
+                              [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
+                                  Judge(parent, area, list, name, ClassEntry::Kind::kPartsOnly, status, records);
+                              });
+    }
+}
+
+} // namespace ovra

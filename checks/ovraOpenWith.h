@@ -1,0 +1,52 @@
+#pragma once
+
+#include "records/ovraJob.h"
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ovra {
+
+// The Open With lists of one extension (Microsoft: "File Types",
+// "Application Registration"). OpenWithProgids names document types by its
+// value names; OpenWithList names programs, by subkeys (older installers) or
+// by value names (NSIS writes them with WriteRegNone). The extension's own
+// default value and everything under Explorer\FileExts are never judged:
+// Windows ignores a default that names no type, and the user's choices
+// there are protected by a hash that a wrong change resets.
+class OpenWith {
+public:
+    // What the scan found of the Applications entries, by folded name.
+    struct Applications {
+        std::set<std::string> seen; // walked
+        std::set<std::string> live; // walked and not reported whole
+    };
+
+    explicit OpenWith(const Applications& applications);
+
+    // The lists below extension (the key path of ".ext" under root).
+    void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
+                const std::string& extension, unsigned holds) const;
+
+    // True when an OpenWithList name resolves to a live program: an
+    // Applications entry this scan keeps, an App Paths entry, or the
+    // system's search order, which answers "found" whenever a place it
+    // would search could not be searched.
+    bool ProgramLives(const char* name) const;
+
+    // The name folded as the registry compares names.
+    static std::string Folded(const char* name);
+
+private:
+    void ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
+                       const std::string& list) const;
+    void ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
+                        const std::string& list) const;
+
+    const Applications& m_applications;
+};
+
+} // namespace ovra
