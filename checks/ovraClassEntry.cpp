@@ -117,26 +117,43 @@ bool ClassEntry::KindOf(const char* name, Kind& kind)
     return true;
 }
 
+// Each question is a round trip to the registry. An extension lists its few
+// subkeys, its Open With lists among them; any other entry is asked for its
+// registrations by name, and lists its subkeys only when every one of them
+// is dead, to see whether it holds anything else.
 void ClassEntry::Read(HKEY parent)
 {
     RegKey entry;
     DWORD subkeys = 0, values = 0;
-    if (!entry.Open(parent, m_strName.c_str(), KEY_READ) || !CountsOf(entry.Get(), &subkeys, &values) || subkeys == 0)
+    if (m_strName[0] == '.') {
+        if (!entry.Open(parent, m_strName.c_str(), KEY_READ) || !CountsOf(entry.Get(), &subkeys, nullptr))
+            return;
+        ListSubkeys(entry.Get(), subkeys);
+        if (m_bShell)
+            ReadVerbs(entry.Get(), "shell");
+        if (m_bIcon)
+            ReadIcon(entry.Get(), "DefaultIcon");
         return;
-    ReadSubkeys(entry.Get(), subkeys);
-    if (m_bShell)
-        ReadVerbs(entry.Get());
-    if (m_bIcon)
-        ReadIcon(entry.Get());
-    m_bWhole = m_kind != Kind::kPartsOnly && m_nRegistrations > 0 &&
-               static_cast<int>(m_dead.size()) == m_nRegistrations && !m_bOther &&
-               (values == 0 || OnlyDescriptiveValues(entry.Get()));
+    }
+    ReadVerbs(parent, (m_strName + "\\shell").c_str());
+    ReadIcon(parent, (m_strName + "\\DefaultIcon").c_str());
+    for (const char* looked : {"shellex", "Background"}) {
+        RegKey probe;
+        const unsigned holds = looked[0] == 's' ? kShellex : kBackground;
+        if ((holds == kShellex || EqualsFolded(m_strName.c_str(), "Directory")) &&
+            probe.Open(parent, (m_strName + "\\" + looked).c_str(), KEY_READ))
+            m_nHolds |= holds;
+    }
+    if (m_kind == Kind::kPartsOnly || m_nRegistrations == 0 || static_cast<int>(m_dead.size()) != m_nRegistrations ||
+        !entry.Open(parent, m_strName.c_str(), KEY_READ) || !CountsOf(entry.Get(), &subkeys, &values))
+        return;
+    ListSubkeys(entry.Get(), subkeys);
+    m_bWhole = !m_bOther && (values == 0 || OnlyDescriptiveValues(entry.Get()));
 }
 
-// A type lists its few subkeys; anything but its registrations (CLSID,
-// CurVer, shellex, ShellNew, ...) keeps the entry, whatever becomes of its
-// dead parts.
-void ClassEntry::ReadSubkeys(HKEY entry, DWORD count)
+// Anything but an entry's registrations (CLSID, CurVer, shellex, ShellNew,
+// ...) keeps the entry, whatever becomes of its dead parts.
+void ClassEntry::ListSubkeys(HKEY entry, DWORD count)
 {
     std::vector<std::string> names;
     if (count > kListed) {
@@ -174,13 +191,15 @@ void ClassEntry::ReadSubkeys(HKEY entry, DWORD count)
     }
 }
 
-void ClassEntry::ReadVerbs(HKEY entry)
+void ClassEntry::ReadVerbs(HKEY base, const char* path)
 {
     RegKey shell;
     DWORD count = 0;
     std::vector<std::string> verbs;
-    if (!shell.Open(entry, "shell", KEY_READ) || !CountsOf(shell.Get(), &count, nullptr) ||
-        !SubkeyNames(shell.Get(), count, verbs)) {
+    if (!shell.Open(base, path, KEY_READ))
+        return;
+    m_bShell = true;
+    if (!CountsOf(shell.Get(), &count, nullptr) || !SubkeyNames(shell.Get(), count, verbs)) {
         m_bOther = true; // a verb that cannot be read may be live
         return;
     }
@@ -197,13 +216,17 @@ void ClassEntry::ReadVerbs(HKEY entry)
     }
 }
 
-void ClassEntry::ReadIcon(HKEY entry)
+void ClassEntry::ReadIcon(HKEY base, const char* path)
 {
+    RegKey icon;
+    if (!icon.Open(base, path, KEY_READ))
+        return;
+    m_bIcon = true;
     ++m_nRegistrations;
     PathViews::Forget();
     char data[kRegTextSize];
     char expanded[kRegTextSize];
-    const char* text = RegText::DefaultValue(entry, "DefaultIcon", data, expanded, RegText::OwnerOf(m_hRoot));
+    const char* text = RegText::QueryString(icon.Get(), nullptr, data, expanded, RegText::OwnerOf(m_hRoot));
     if (!text || !IconIsDead(text))
         return;
     m_dead.push_back(Part{m_strPath, "DefaultIcon", RegWalk::Section(m_hRoot, (m_strPath + "\\DefaultIcon").c_str()),

@@ -70,9 +70,9 @@ private:
         const char* problem;
     };
 
-    void ReadSubkeys(HKEY entry, DWORD count);
-    void ReadVerbs(HKEY entry);
-    void ReadIcon(HKEY entry);
+    void ListSubkeys(HKEY entry, DWORD count);
+    void ReadVerbs(HKEY base, const char* path);
+    void ReadIcon(HKEY base, const char* path);
     bool OnlyDescriptiveValues(HKEY entry) const;
 
     HKEY m_hRoot;
