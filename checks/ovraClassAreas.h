@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ovraRegText.h"
+
 #include <windows.h>
 
 #include <string>
@@ -15,6 +17,13 @@ namespace ovra {
 // exactly that key. On 64-bit Windows each kind has a 32-bit twin
 // (Software\Classes\Wow6432Node) where 32-bit programs registered classes
 // (Microsoft: "File Types", "Programmatic Identifiers").
+//
+// A machine-wide entry may name a class registered for one user only, by an
+// installer that wrote both (a per-user shell extension with its overlay or
+// handler listed for the machine): the scanning user's classes say nothing
+// of the other users'. Such a name is looked up in every user's classes, and
+// counts as registered whenever some user's cannot be read (a user who is
+// not logged on, or whose keys the scan may not open).
 class ClassAreas {
 public:
     struct Area {
@@ -22,15 +31,24 @@ public:
         std::string path; // "Software\Classes", "SOFTWARE\Classes" or a twin below one
     };
 
+    // Finds the class roots to walk and every user's registry.
+    ClassAreas();
+
     // The class roots to walk: the user's, the machine's, then each one's
     // twin where that is a key of its own, in native terms.
-    static std::vector<Area> Walked();
+    const std::vector<Area>& Walked() const { return m_walked; }
 
     // True when Classes\<path> (a type's name, "CLSID\{...}",
-    // "Applications\<program>") is a key in either kind of classes, in
-    // either view. A class registered for 32-bit programs only is
-    // registered.
-    static bool Registered(const char* path);
+    // "Applications\<program>") is a key, in either view, in the classes an
+    // entry of owner can use: the machine's and the scanning user's for a
+    // user's entry; the machine's and every user's for a machine-wide one.
+    // A class registered for 32-bit programs only is registered.
+    bool Registered(const char* path, RegText::Owner owner) const;
+
+    // True when path (below a user's root, such as an App Paths entry) is a
+    // key of some user other than the scanning one, or some user's registry
+    // cannot be read.
+    bool OtherUserHas(const char* path) const;
 
     // The classes path of root, as the program spells it.
     static const char* ClassesPath(HKEY root);
@@ -38,6 +56,11 @@ public:
     // True when name is a class identifier in registry form:
     // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}, hexadecimal digits.
     static bool IsClassId(const char* name);
+
+private:
+    std::vector<Area> m_walked;
+    std::vector<std::string> m_users; // HKEY_USERS\<SID> of every profile whose hive is open to the scan
+    bool m_bAllUsers;                 // every profile's hive could be opened
 };
 
 } // namespace ovra

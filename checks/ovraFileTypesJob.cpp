@@ -18,40 +18,40 @@ FileTypesJob::FileTypesJob()
 // the job before anything is judged against what it did not see.
 void FileTypesJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    m_areas = ClassAreas::Walked();
+    const ClassAreas areas;
     OpenWith::Applications applications;
-    ScanApplications(status, results, applications);
+    ScanApplications(status, results, areas, applications);
     if (status.bCancel)
         return;
-    ScanClasses(status, results, OpenWith(applications));
+    ScanClasses(status, results, areas, OpenWith(areas, applications));
     if (status.bCancel)
         return;
-    ScanSystemAssociations(status, results);
+    ScanSystemAssociations(status, results, areas);
     if (!status.bCancel)
-        ShellHandlers::ReportMachineLists(*this, status, results);
+        ShellHandlers::ReportMachineLists(*this, status, results, areas);
 }
 
-ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas::Area& area, const std::string& parent,
-                               const char* name, ClassEntry::Kind kind, JobStatus& status,
+ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas& areas, const ClassAreas::Area& area,
+                               const std::string& parent, const char* name, ClassEntry::Kind kind, JobStatus& status,
                                std::vector<JobResult>& records)
 {
     ClassEntry entry(area.root, parent, name, kind);
     entry.Read(parentKey);
     entry.Report(*this, status, records);
     if (entry.Holding() & ClassEntry::kShellex)
-        ShellHandlers::ReportLists(*this, status, records, area.root, entry.Path());
+        ShellHandlers::ReportLists(*this, status, records, areas, area.root, entry.Path());
     return entry;
 }
 
-void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& results,
+void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
                                     OpenWith::Applications& found)
 {
     CriticalSection lock;
-    for (const ClassAreas::Area& area : m_areas) {
+    for (const ClassAreas::Area& area : areas.Walked()) {
         const std::string list = area.path + "\\Applications";
         RegWalk::SplitSubkeys(area.root, list.c_str(), status, results,
                               [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
-                                  const ClassEntry entry = Judge(parent, area, list, name,
+                                  const ClassEntry entry = Judge(parent, areas, area, list, name,
                                                                  ClassEntry::Kind::kApplication, status, records);
                                   const std::string folded = OpenWith::Folded(name);
                                   CriticalSection::Guard guard(lock);
@@ -62,36 +62,39 @@ void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& r
     }
 }
 
-void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& results, const OpenWith& openWith)
+void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
+                               const OpenWith& openWith)
 {
-    for (const ClassAreas::Area& area : m_areas) {
+    for (const ClassAreas::Area& area : areas.Walked()) {
         RegWalk::SplitSubkeys(
             area.root, area.path.c_str(), status, results,
             [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
                 ClassEntry::Kind kind;
                 if (!ClassEntry::KindOf(name, kind))
                     return;
-                const ClassEntry entry = Judge(parent, area, area.path, name, kind, status, records);
+                const ClassEntry entry = Judge(parent, areas, area, area.path, name, kind, status, records);
                 if (name[0] == '.')
                     openWith.Report(*this, status, records, area.root, entry.Path(), entry.Holding());
                 if ((entry.Holding() & ClassEntry::kBackground) && lstrcmpiA(name, "Directory") == 0) {
                     RegKey directory;
                     if (directory.Open(parent, name, KEY_READ))
-                        Judge(directory.Get(), area, entry.Path(), "Background", ClassEntry::Kind::kPartsOnly,
-                              status, records);
+                        Judge(directory.Get(), areas, area, entry.Path(), "Background",
+                              ClassEntry::Kind::kPartsOnly, status, records);
                 }
             });
     }
 }
 
 // Shared by every program that opens a kind of file: parts only.
-void FileTypesJob::ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results)
+void FileTypesJob::ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results,
+                                          const ClassAreas& areas)
 {
-    for (const ClassAreas::Area& area : m_areas) {
+    for (const ClassAreas::Area& area : areas.Walked()) {
         const std::string list = area.path + "\\SystemFileAssociations";
         RegWalk::SplitSubkeys(area.root, list.c_str(), status, results,
                               [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
-                                  Judge(parent, area, list, name, ClassEntry::Kind::kPartsOnly, status, records);
+                                  Judge(parent, areas, area, list, name, ClassEntry::Kind::kPartsOnly, status,
+                                        records);
                               });
     }
 }

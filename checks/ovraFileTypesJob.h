@@ -19,20 +19,20 @@ public:
 
     // The Applications entries of every class root first: the Open With
     // lists judge their programs by what this walk keeps.
-    void ScanApplications(JobStatus& status, std::vector<JobResult>& results, OpenWith::Applications& found);
+    void ScanApplications(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
+                          OpenWith::Applications& found);
     // Every key of the class roots: types, protocols, extensions with their
     // Open With lists, shell objects, and their handlers.
-    void ScanClasses(JobStatus& status, std::vector<JobResult>& results, const OpenWith& openWith);
+    void ScanClasses(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
+                     const OpenWith& openWith);
     // SystemFileAssociations\<extension or kind>: verbs, icon and handlers.
-    void ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results);
+    void ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas);
 
 private:
     // One entry read and reported with its handlers; returns it for what
     // the caller looks at next.
-    ClassEntry Judge(HKEY parentKey, const ClassAreas::Area& area, const std::string& parent, const char* name,
-                     ClassEntry::Kind kind, JobStatus& status, std::vector<JobResult>& records);
-
-    std::vector<ClassAreas::Area> m_areas;
+    ClassEntry Judge(HKEY parentKey, const ClassAreas& areas, const ClassAreas::Area& area, const std::string& parent,
+                     const char* name, ClassEntry::Kind kind, JobStatus& status, std::vector<JobResult>& records);
 };
 
 } // namespace ovra

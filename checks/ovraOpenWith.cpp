@@ -1,6 +1,8 @@
 #include "checks/ovraOpenWith.h"
 
 #include "platform/ovraCodePage.h"
+#include "platform/ovraFileUtils.h"
+#include "platform/ovraPathViews.h"
 #include "platform/ovraProgramSearch.h"
 #include "platform/ovraRegKey.h"
 #include "platform/ovraRegView.h"
@@ -16,6 +18,7 @@ namespace {
 
 const char kProblem[] = "Open With item is invalid";
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kUserAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 
 // OpenWithList is meant for programs named by their file alone, ".exe" only
 // (Microsoft: "How to Include an Application in the Open With Dialog Box").
@@ -27,23 +30,35 @@ bool IsProgramName(const char* name)
            !std::strchr(name, '/') && !std::strchr(name, ':');
 }
 
-bool HasAppPath(const char* name)
-{
-    char path[kRegTextSize];
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        for (const std::string& area : RegView::AreaPaths(root, kAppPathsKey)) {
-            RegKey key;
-            if (!RegText::Compose(path, "%s\\%s", area.c_str(), name) || key.Open(root, path, KEY_READ))
-                return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
-OpenWith::OpenWith(const Applications& applications) : m_applications(applications)
+OpenWith::OpenWith(const ClassAreas& areas, const Applications& applications)
+    : m_areas(areas), m_applications(applications)
 {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const std::string& area : RegView::AreaPaths(root, kAppPathsKey))
+            m_appPaths.push_back(AppPaths{root, area});
+}
+
+// An App Paths entry whose program is there, or that names nothing the
+// Software Locations check would call missing.
+bool OpenWith::HasLiveAppPath(const char* name) const
+{
+    char path[kRegTextSize];
+    for (const AppPaths& list : m_appPaths) {
+        RegKey key;
+        if (!RegText::Compose(path, "%s\\%s", list.path.c_str(), name))
+            return true;
+        if (!key.Open(list.root, path, KEY_READ))
+            continue;
+        char data[kRegTextSize];
+        char expanded[kRegTextSize];
+        PathViews::Forget();
+        const char* program = RegText::QueryString(key.Get(), nullptr, data, expanded, RegText::OwnerOf(list.root));
+        if (!program || !FileUtils::IsFullPath(program) || FileUtils::FileExits(program))
+            return true;
+    }
+    return false;
 }
 
 std::string OpenWith::Folded(const char* name)
@@ -71,7 +86,7 @@ void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobR
     RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
         ClassEntry::Kind kind;
         if (!*value.name || CodePage::LastBackslash(value.name) || !ClassEntry::KindOf(value.name, kind) ||
-            ClassAreas::Registered(value.name))
+            m_areas.Registered(value.name, RegText::OwnerOf(root)))
             return;
         RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
                         kKindValue);
@@ -83,12 +98,12 @@ void OpenWith::ReportPrograms(const Job& job, JobStatus& status, std::vector<Job
 {
     const std::string section = RegWalk::Section(root, list.c_str());
     RegWalk::Subkeys(root, list.c_str(), nullptr, [&](HKEY, const char* name) {
-        if (IsProgramName(name) && !ProgramLives(name))
+        if (IsProgramName(name) && !ProgramLives(name, RegText::OwnerOf(root)))
             RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
                             RegWalk::Section(root, (list + "\\" + name).c_str()), name, kKindKey);
     });
     RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
-        if (IsProgramName(value.name) && !ProgramLives(value.name))
+        if (IsProgramName(value.name) && !ProgramLives(value.name, RegText::OwnerOf(root)))
             RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
                             kKindValue);
     });
@@ -96,14 +111,21 @@ void OpenWith::ReportPrograms(const Job& job, JobStatus& status, std::vector<Job
 
 // An Applications entry the walk did not list (it was added since) is
 // looked up again: found, it counts as live.
-bool OpenWith::ProgramLives(const char* name) const
+bool OpenWith::ProgramLives(const char* name, RegText::Owner owner) const
 {
     const std::string folded = Folded(name);
     if (m_applications.live.count(folded))
         return true;
-    if (!m_applications.seen.count(folded) && ClassAreas::Registered(("Applications\\" + std::string(name)).c_str()))
+    const std::string application = "Applications\\" + std::string(name);
+    if (!m_applications.seen.count(folded) && m_areas.Registered(application.c_str(), RegText::Owner::kUser))
         return true;
-    return HasAppPath(name) || ProgramSearch::FindsBareName(name);
+    // Another user's own Applications entry or App Paths entry, for a list
+    // all users share.
+    if (owner == RegText::Owner::kMachine &&
+        (m_areas.Registered(application.c_str(), owner) ||
+         m_areas.OtherUserHas((std::string(kUserAppPathsKey) + "\\" + name).c_str())))
+        return true;
+    return HasLiveAppPath(name) || ProgramSearch::FindsBareName(name);
 }
 
 } // namespace ovra

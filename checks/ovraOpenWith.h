@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ovraRegText.h"
 #include "records/ovraJob.h"
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <vector>
 
 namespace ovra {
+
+class ClassAreas;
 
 // The Open With lists of one extension (Microsoft: "File Types",
 // "Application Registration"). OpenWithProgids names document types by its
@@ -25,17 +28,18 @@ public:
         std::set<std::string> live; // walked and not reported whole
     };
 
-    explicit OpenWith(const Applications& applications);
+    OpenWith(const ClassAreas& areas, const Applications& applications);
 
     // The lists below extension (the key path of ".ext" under root).
     void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
                 const std::string& extension, unsigned holds) const;
 
     // True when an OpenWithList name resolves to a live program: an
-    // Applications entry this scan keeps, an App Paths entry, or the
-    // system's search order, which answers "found" whenever a place it
-    // would search could not be searched.
-    bool ProgramLives(const char* name) const;
+    // Applications entry this scan keeps, an App Paths entry whose program
+    // is not missing, or the system's search order, which answers "found"
+    // whenever a place it would search could not be searched. A
+    // machine-wide list's program may also be any user's.
+    bool ProgramLives(const char* name, RegText::Owner owner) const;
 
     // The name folded as the registry compares names.
     static std::string Folded(const char* name);
@@ -46,7 +50,15 @@ private:
     void ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
                         const std::string& list) const;
 
+    bool HasLiveAppPath(const char* name) const;
+
+    struct AppPaths {
+        HKEY root;
+        std::string path;
+    };
+    const ClassAreas& m_areas;
     const Applications& m_applications;
+    std::vector<AppPaths> m_appPaths; // both roots, both views
 };
 
 } // namespace ovra

@@ -9,6 +9,8 @@
 
 namespace ovra {
 
+class ClassAreas;
+
 // Shell extension handlers (Microsoft: "Registering Shell Extension
 // Handlers"). A handler in one of the lists below a key's shellex key names
 // its class in its default value, or by its own key name; so do the
@@ -20,17 +22,18 @@ namespace ovra {
 class ShellHandlers {
 public:
     // The five handler lists below entryPath\shellex.
-    static void ReportLists(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                            const std::string& entryPath);
+    static void ReportLists(const Job& job, JobStatus& status, std::vector<JobResult>& records,
+                            const ClassAreas& areas, HKEY root, const std::string& entryPath);
 
     // The machine's ShellIconOverlayIdentifiers, and the approved lists of
     // the machine and the user.
-    static void ReportMachineLists(const Job& job, JobStatus& status, std::vector<JobResult>& records);
+    static void ReportMachineLists(const Job& job, JobStatus& status, std::vector<JobResult>& records,
+                                   const ClassAreas& areas);
 
 private:
     // Each handler key below list: reported whole when its class is gone.
-    static void ReportHandlers(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                               const std::string& list);
+    static void ReportHandlers(const Job& job, JobStatus& status, std::vector<JobResult>& records,
+                               const ClassAreas& areas, HKEY root, const std::string& list);
 };
 
 } // namespace ovra

@@ -174,10 +174,13 @@ std::vector<Place> Places()
           Kept(kUser, UC ".ovraft\\OpenWithProgids", "AppXovra9", "")},
          {{kUser, UC ".ovraft\\OpenWithProgids", "ovra.ft.nowhere", "Open With item is invalid",
            UC ".ovraft\\OpenWithProgids", "ovra.ft.nowhere", 0, false}}},
-        {"OpenWithList, and an Applications entry reported in the same scan", 9,
+        {"OpenWithList, with an Applications entry reported in the same scan and a dead App Paths entry", 9,
          {{kGone, kUser, UC ".ovraft\\OpenWithList\\ovra_ft_nowhere.exe", nullptr, kKeyOnly, nullptr, false},
           {kGone, kUser, UC ".ovraft\\OpenWithList", "ovra_ft_nsis.exe", REG_NONE, nullptr, false},
           {kGone, kUser, UC ".ovraft\\OpenWithList", "ovra_ft_deadapp.exe", REG_NONE, nullptr, false},
+          {kGone, kUser, UC ".ovraft\\OpenWithList", "ovra_ft_deadpath.exe", REG_NONE, nullptr, false},
+          Kept(kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ovra_ft_deadpath.exe", nullptr,
+               GONE "deadpath.exe"),
           {kGone, kUser, UC "Applications\\ovra_ft_deadapp.exe\\shell\\open\\command", nullptr, REG_SZ, kDeadCommand,
            false},
           Kept(kUser, UC ".ovraft\\OpenWithList", "notepad.exe", nullptr, REG_NONE),
@@ -197,7 +200,9 @@ std::vector<Place> Places()
           {kUser, UC ".ovraft\\OpenWithList", "ovra_ft_nsis.exe", "Open With item is invalid",
            UC ".ovraft\\OpenWithList", "ovra_ft_nsis.exe", 0, false},
           {kUser, UC ".ovraft\\OpenWithList", "ovra_ft_deadapp.exe", "Open With item is invalid",
-           UC ".ovraft\\OpenWithList", "ovra_ft_deadapp.exe", 0, false}}},
+           UC ".ovraft\\OpenWithList", "ovra_ft_deadapp.exe", 0, false},
+          {kUser, UC ".ovraft\\OpenWithList", "ovra_ft_deadpath.exe", "Open With item is invalid",
+           UC ".ovraft\\OpenWithList", "ovra_ft_deadpath.exe", 0, false}}},
         {"shell extension handlers", 9,
          {{kGone, kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft gone", nullptr, REG_SZ, DEAD_CLASS, false},
           {kGone, kUser, UC "ovra.ft.shx\\shellex\\PropertySheetHandlers\\" DEAD_CLASS, nullptr, kKeyOnly, nullptr,
@@ -219,6 +224,18 @@ std::vector<Place> Places()
            "(Default) = " DEAD_CLASS, 1, false},
           {kUser, UC "ovra.ft.shx\\shellex\\PropertySheetHandlers", DEAD_CLASS, "Shell extension is invalid",
            UC "ovra.ft.shx\\shellex\\PropertySheetHandlers\\" DEAD_CLASS, DEAD_CLASS, 1, false}}},
+        // A machine-wide list may name what another user registered for
+        // himself; while that user's keys cannot be read, it is not judged.
+        {"machine-wide lists while another user's classes cannot be read", 9,
+         {Kept(kMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-4242-4242-4242-1001",
+               "ProfileImagePath", "C:\\users\\ovra_other"),
+          Kept(kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft other", nullptr, DEAD_CLASS),
+          Kept(kMachine, MC ".ovraft\\OpenWithProgids", "ovra.ft.theirs", nullptr, REG_NONE),
+          Kept(kMachine, MC ".ovraft\\OpenWithList", "ovra_ft_theirs.exe", nullptr, REG_NONE),
+          {kGone, kUser, UC "ovra.ft.mine\\shellex\\ContextMenuHandlers\\ovra ft mine", nullptr, REG_SZ, DEAD_CLASS,
+           false}},
+         {{kUser, UC "ovra.ft.mine\\shellex\\ContextMenuHandlers", "ovra ft mine", "Shell extension is invalid",
+           UC "ovra.ft.mine\\shellex\\ContextMenuHandlers\\ovra ft mine", "(Default) = " DEAD_CLASS, 1, false}}},
         {"icon overlays and the approved list", 9,
          {{kGone, kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers\\"
                             "  ovra ft gone", nullptr, REG_SZ, DEAD_CLASS, false},
@@ -288,7 +305,10 @@ std::string Lower(std::string text)
 bool IsTestName(const std::string& text)
 {
     const std::string folded = Lower(text);
-    return folded.find("ovra") != std::string::npos || folded.find("{0fa1") != std::string::npos;
+    for (const char* marker : {"ovra", "{0fa1", "-4242-"})
+        if (folded.find(marker) != std::string::npos)
+            return true;
+    return false;
 }
 
 // Where a seed goes again: the key tree from the first part of its path
