@@ -114,19 +114,26 @@ double RegistryBench::JobsWithoutScope()
 }
 
 // How many questions the scan's jobs put to the file system, and how many
-// they answered from what the scan had already asked.
+// they answered from what the scan had already asked; and each job's time,
+// the median of three scans, each with its own answers as a scan has.
 void RegistryBench::ReportCache()
 {
-    ExistenceCache::Scope scope;
-    JobStatus status;
-    std::vector<JobResult> results;
-    for (Job* job : m_catalogue.m_jobs) {
-        const Stopwatch watch;
-        job->OnRun(status, results);
-        std::printf("INFO job%d_ms %.1f\n", job->m_nId, watch.Ms());
+    std::vector<std::vector<double>> jobMs(m_catalogue.m_jobs.size());
+    for (int run = 0; run < 3; ++run) {
+        ExistenceCache::Scope scope;
+        JobStatus status;
+        std::vector<JobResult> results;
+        for (Job* job : m_catalogue.m_jobs) {
+            const Stopwatch watch;
+            job->OnRun(status, results);
+            jobMs[static_cast<size_t>(job->m_nId)].push_back(watch.Ms());
+        }
+        if (run == 0)
+            std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
+                        scope.Get().Hits());
     }
-    std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
-                scope.Get().Hits());
+    for (size_t id = 0; id < jobMs.size(); ++id)
+        std::printf("INFO job%u_ms %.1f\n", static_cast<unsigned>(id), Stopwatch::Median(jobMs[id]));
 }
 
 int RegistryBench::RunScan(int runs)
@@ -135,6 +142,7 @@ int RegistryBench::RunScan(int runs)
     const int floorMissing = floor.Run(); // warms the file and registry caches for everybody
     Scan();
     std::vector<double> floorMs, scanMs;
+    std::vector<std::vector<double>> floorJobMs(Floor::kJobs);
     for (int i = 0; i < runs; ++i) {
         // In pairs, taking turns at going first, so a change in the
         // machine's load falls on both alike.
@@ -143,11 +151,15 @@ int RegistryBench::RunScan(int runs)
         const Stopwatch watch;
         floor.Run();
         floorMs.push_back(watch.Ms());
+        for (int job = 0; job < Floor::kJobs; ++job)
+            floorJobMs[static_cast<size_t>(job)].push_back(floor.JobMs(job));
         if (i % 2 == 0)
             scanMs.push_back(Scan());
     }
     PrintRuns("floor_ms", floorMs);
     PrintRuns("scan_ms", scanMs);
+    for (int job = 1; job < Floor::kJobs; ++job)
+        std::printf("INFO floor_job%d_ms %.1f\n", job, Stopwatch::Median(floorJobMs[static_cast<size_t>(job)]));
     std::printf("INFO records %u\nINFO floor_missing %d\nINFO floor_file_questions %ld\n",
                 static_cast<unsigned>(m_page.m_run.m_results.size()), floorMissing, floor.Questions());
     ReportCache();
@@ -193,10 +205,25 @@ int RegistryBench::RunBackup(int runs)
 {
     Scan();
     std::vector<JobResult>& records = m_page.m_run.m_results;
+    // The fewest keys that hold every record: one below another is in it
+    // already, and the classes root is the machine's classes.
     std::set<std::pair<uint32_t, std::string>> keys;
-    for (const JobResult& r : records)
-        keys.insert({r.hRoot, r.sKeyPath});
-    for (const auto& key : keys)
+    for (const JobResult& r : records) {
+        const bool classes = r.hRoot == RegWalk::RootValue(HKEY_CLASSES_ROOT);
+        keys.insert({classes ? RegWalk::RootValue(HKEY_LOCAL_MACHINE) : r.hRoot,
+                     classes ? "SOFTWARE\\Classes\\" + r.sKeyPath : r.sKeyPath});
+    }
+    std::vector<std::pair<uint32_t, std::string>> holders;
+    for (const auto& key : keys) {
+        bool held = false;
+        for (const auto& holder : holders)
+            held = held || (holder.first == key.first && key.second.size() > holder.second.size() &&
+                            key.second[holder.second.size()] == '\\' &&
+                            lstrcmpiA(key.second.substr(0, holder.second.size()).c_str(), holder.second.c_str()) == 0);
+        if (!held)
+            holders.push_back(key);
+    }
+    for (const auto& key : holders)
         std::printf("KEY %s\\%s\n", RootName(key.first), key.second.c_str());
 
     BackupManager manager;

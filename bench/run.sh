@@ -86,7 +86,7 @@ bench scan $((2 * runs + 1)) >"$out/scan.txt"
 # The keys the checks read, for reg query.
 query_keys=(
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
-  'HKCR\CLSID'
+  'HKLM\SOFTWARE\Classes'
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths'
   'HKCU\SOFTWARE\Microsoft\Windows\ShellNoRoam\MUICache'
   'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts'
@@ -96,15 +96,17 @@ query_keys=(
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
-  'HKCU\Software\Classes\CLSID'
-  'HKCR\TypeLib'
+  'HKCU\Software\Classes'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths'
-  'HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache'
   'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
   'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
   'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Compatibility Assistant\Store'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
+  'HKLM\SOFTWARE\RegisteredApplications'
+  'HKCU\AppEvents\Schemes\Apps'
 )
 echo "QUERY_KEYS ${#query_keys[@]}" >>"$out/tools.txt"
 
@@ -131,7 +133,7 @@ echo "EXPORT_KEYS ${#export_keys[@]}" >>"$out/tools.txt"
 reg_export_all() {
   local i=0
   for k in "${export_keys[@]}"; do
-    wine reg export "$k" "$backups_win\\export$i.reg" /y >/dev/null 2>&1 </dev/null
+    wine reg export "$k" "$backups_win\\export$i.reg" /y >/dev/null 2>&1 </dev/null || echo "bench: reg export $k failed" >&2
     i=$((i + 1))
   done
 }
@@ -147,7 +149,7 @@ reg_import_all() {
   bench delete >/dev/null
   t0=$(now_ms)
   for k in "${export_keys[@]}"; do
-    wine reg import "$backups_win\\export$i.reg" >/dev/null 2>&1 </dev/null
+    wine reg import "$backups_win\\export$i.reg" >/dev/null 2>&1 </dev/null || echo "bench: reg import $k failed" >&2
     i=$((i + 1))
   done
   echo -n " $(( $(now_ms) - t0 ))" >>"$out/import.txt"
