@@ -19,11 +19,12 @@ FileTypesJob::FileTypesJob()
 void FileTypesJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     const ClassAreas areas;
-    OpenWith::Applications applications;
+    OpenWith::Entries applications;
     ScanApplications(status, results, areas, applications);
     if (status.bCancel)
         return;
-    ScanClasses(status, results, areas, OpenWith(areas, applications));
+    OpenWith openWith(areas, applications);
+    ScanClasses(status, results, areas, openWith);
     if (status.bCancel)
         return;
     ScanSystemAssociations(status, results, areas);
@@ -44,7 +45,7 @@ ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas& areas, const Cl
 }
 
 void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
-                                    OpenWith::Applications& found)
+                                    OpenWith::Entries& found)
 {
     CriticalSection lock;
     for (const ClassAreas::Area& area : areas.Walked()) {
@@ -63,8 +64,10 @@ void FileTypesJob::ScanApplications(JobStatus& status, std::vector<JobResult>& r
 }
 
 void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
-                               const OpenWith& openWith)
+                               OpenWith& openWith)
 {
+    CriticalSection lock;
+    OpenWith::Entries types;
     for (const ClassAreas::Area& area : areas.Walked()) {
         RegWalk::SplitSubkeys(
             area.root, area.path.c_str(), status, results,
@@ -73,6 +76,13 @@ void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& result
                 if (!ClassEntry::KindOf(name, kind))
                     return;
                 const ClassEntry entry = Judge(parent, areas, area, area.path, name, kind, status, records);
+                if (kind == ClassEntry::Kind::kType) {
+                    const std::string folded = OpenWith::Folded(name);
+                    CriticalSection::Guard guard(lock);
+                    types.seen.insert(folded);
+                    if (!entry.IsWhole())
+                        types.live.insert(folded);
+                }
                 if (name[0] == '.')
                     openWith.Report(*this, status, records, area.root, entry.Path(), entry.Holding());
                 if ((entry.Holding() & ClassEntry::kBackground) && lstrcmpiA(name, "Directory") == 0) {
@@ -83,6 +93,8 @@ void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& result
                 }
             });
     }
+    if (!status.bCancel)
+        openWith.ReportWholeTypes(*this, status, results, types);
 }
 
 // Shared by every program that opens a kind of file: parts only.

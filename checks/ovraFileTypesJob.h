@@ -20,11 +20,11 @@ public:
     // The Applications entries of every class root first: the Open With
     // lists judge their programs by what this walk keeps.
     void ScanApplications(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
-                          OpenWith::Applications& found);
+                          OpenWith::Entries& found);
     // Every key of the class roots: types, protocols, extensions with their
     // Open With lists, shell objects, and their handlers.
     void ScanClasses(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas,
-                     const OpenWith& openWith);
+                     OpenWith& openWith);
     // SystemFileAssociations\<extension or kind>: verbs, icon and handlers.
     void ScanSystemAssociations(JobStatus& status, std::vector<JobResult>& results, const ClassAreas& areas);
 

@@ -10,7 +10,9 @@
 #include "checks/ovraClassEntry.h"
 #include "checks/ovraRegWalk.h"
 
+#include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace ovra {
 
@@ -32,7 +34,7 @@ bool IsProgramName(const char* name)
 
 } // namespace
 
-OpenWith::OpenWith(const ClassAreas& areas, const Applications& applications)
+OpenWith::OpenWith(const ClassAreas& areas, const Entries& applications)
     : m_areas(areas), m_applications(applications)
 {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
@@ -69,7 +71,7 @@ std::string OpenWith::Folded(const char* name)
 }
 
 void OpenWith::Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                      const std::string& extension, unsigned holds) const
+                      const std::string& extension, unsigned holds)
 {
     if (holds & ClassEntry::kOpenWithProgids)
         ReportProgIds(job, status, records, root, extension + "\\OpenWithProgids");
@@ -80,17 +82,43 @@ void OpenWith::Report(const Job& job, JobStatus& status, std::vector<JobResult>&
 // A type named here that exists in neither kind of classes, in neither
 // view, is offered by nothing.
 void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                             const std::string& list) const
+                             const std::string& list)
 {
     const std::string section = RegWalk::Section(root, list.c_str());
     RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
         ClassEntry::Kind kind;
-        if (!*value.name || CodePage::LastBackslash(value.name) || !ClassEntry::KindOf(value.name, kind) ||
-            m_areas.Registered(value.name, RegText::OwnerOf(root)))
+        if (!*value.name || CodePage::LastBackslash(value.name) || !ClassEntry::KindOf(value.name, kind))
             return;
+        if (m_areas.Registered(value.name, RegText::OwnerOf(root))) {
+            CriticalSection::Guard guard(m_lock);
+            m_named.push_back(Named{root, list, value.name});
+            return;
+        }
         RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
                         kKindValue);
     });
+}
+
+// A type of another user's is not known to be reported: such a machine-wide
+// value stays.
+void OpenWith::ReportWholeTypes(const Job& job, JobStatus& status, std::vector<JobResult>& results,
+                                const Entries& types)
+{
+    std::sort(m_named.begin(), m_named.end(), [](const Named& a, const Named& b) {
+        return std::make_tuple(RegWalk::RootValue(a.root), a.list, a.name) <
+               std::make_tuple(RegWalk::RootValue(b.root), b.list, b.name);
+    });
+    for (const Named& named : m_named) {
+        const std::string folded = Folded(named.name.c_str());
+        if (!types.seen.count(folded) || types.live.count(folded) ||
+            (RegText::OwnerOf(named.root) == RegText::Owner::kMachine &&
+             (m_areas.OtherUserHas(("Software\\Classes\\" + named.name).c_str()) ||
+              m_areas.OtherUserHas(("Software\\Classes\\Wow6432Node\\" + named.name).c_str()))))
+            continue;
+        RegWalk::Report(job, status, results, named.root, named.list.c_str(), named.name.c_str(), kProblem,
+                        RegWalk::Section(named.root, named.list.c_str()), named.name, kKindValue);
+    }
+    m_named.clear();
 }
 
 void OpenWith::ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,

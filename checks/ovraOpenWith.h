@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ovraCriticalSection.h"
 #include "platform/ovraRegText.h"
 #include "records/ovraJob.h"
 
@@ -19,20 +20,29 @@ class ClassAreas;
 // by value names (NSIS writes them with WriteRegNone). The extension's own
 // default value and everything under Explorer\FileExts are never judged:
 // Windows ignores a default that names no type, and the user's choices
-// there are protected by a hash that a wrong change resets.
+// there are protected by a hash that a wrong change resets. A list entry
+// whose type or program the same scan reports whole is dead too: the
+// repair would leave it naming nothing.
 class OpenWith {
 public:
-    // What the scan found of the Applications entries, by folded name.
-    struct Applications {
+    // What the scan found of the Applications entries or the types, by
+    // folded name.
+    struct Entries {
         std::set<std::string> seen; // walked
         std::set<std::string> live; // walked and not reported whole
     };
 
-    OpenWith(const ClassAreas& areas, const Applications& applications);
+    OpenWith(const ClassAreas& areas, const Entries& applications);
 
-    // The lists below extension (the key path of ".ext" under root).
+    // The lists below extension (the key path of ".ext" under root). A
+    // type that exists is kept for ReportWholeTypes, which knows only once
+    // every type has been walked whether the scan reports it whole.
     void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                const std::string& extension, unsigned holds) const;
+                const std::string& extension, unsigned holds);
+
+    // The OpenWithProgids values kept by Report whose type the scan
+    // reports whole wherever it is registered, in key order.
+    void ReportWholeTypes(const Job& job, JobStatus& status, std::vector<JobResult>& results, const Entries& types);
 
     // True when an OpenWithList name resolves to a live program: an
     // Applications entry this scan keeps, an App Paths entry whose program
@@ -46,7 +56,7 @@ public:
 
 private:
     void ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                       const std::string& list) const;
+                       const std::string& list);
     void ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
                         const std::string& list) const;
 
@@ -56,9 +66,15 @@ private:
         HKEY root;
         std::string path;
     };
+    struct Named {
+        HKEY root;
+        std::string list, name;
+    };
     const ClassAreas& m_areas;
-    const Applications& m_applications;
+    const Entries& m_applications;
     std::vector<AppPaths> m_appPaths; // both roots, both views
+    CriticalSection m_lock;           // guards m_named: extensions are walked side by side
+    std::vector<Named> m_named;       // OpenWithProgids values naming a type that exists
 };
 
 } // namespace ovra
