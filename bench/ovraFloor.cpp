@@ -3,8 +3,10 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegText.h"
 #include "platform/ovraRegView.h"
 #include "bench/ovraStopwatch.h"
+#include "checks/ovraCommandLine.h"
 #include "checks/ovraSweepline.h"
 
 #include <cstdio>
@@ -17,7 +19,7 @@ namespace {
 
 const DWORD kSize = 2048;
 
-enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4, kCachedProgram = 5 };
+enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4, kCachedProgram = 5, kCommand = 6 };
 
 long g_questions = 0;
 
@@ -118,8 +120,9 @@ int Floor::Values(HKEY root, const char* path, int how)
             PathViews::Forget();
             if (how == kNames) {
                 if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
-                    ERROR_SUCCESS)
-                    missing += Missing(name);
+                        ERROR_SUCCESS &&
+                    Missing(name))
+                    missing += Reported(root, area, name, false);
                 continue;
             }
             if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
@@ -127,8 +130,9 @@ int Floor::Values(HKEY root, const char* path, int how)
                 continue;
             if (how == kNameOfString || how == kCachedProgram) {
                 std::string program(name);
-                if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)))
-                    missing += Missing(program.c_str());
+                if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)) &&
+                    Missing(program.c_str()))
+                    missing += Reported(root, area, name, false);
                 continue;
             }
             const char* text = Text(type, data, dataLength, expanded);
@@ -142,7 +146,8 @@ int Floor::Values(HKEY root, const char* path, int how)
                 std::snprintf(joined, kSize, "%s%s", m_szFonts, text);
                 text = joined;
             }
-            missing += Missing(text);
+            if (how == kCommand ? CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead() : Missing(text))
+                missing += Reported(root, area, name, false);
         }
     }
     return missing;
@@ -182,12 +187,9 @@ int Floor::DefaultValues(HKEY root, const char* path, const char* format, const 
             const char* text = Text(type, data, length, expanded);
             if (!text)
                 continue;
-            if (uninstall) {
-                // The searches an uninstall command needs follow from its parse.
-                missing += IsSuspiciousUninstallString(text);
-                continue;
-            }
-            missing += Missing(text);
+            // The searches an uninstall command needs follow from its parse.
+            if (uninstall ? IsSuspiciousUninstallString(text) : Missing(text))
+                missing += Reported(root, area, name, true);
         }
     }
     return missing;
@@ -222,13 +224,22 @@ int Floor::TypeLibraries()
                                              &length) != ERROR_SUCCESS)
                             continue;
                         if (const char* text = Text(type, data, length, expanded))
-                            missing += MissingFile(text);
+                            if (MissingFile(text))
+                                missing += Reported(HKEY_CLASSES_ROOT, area + "\\" + library, version, true);
                     }
                 }
             }
         }
     }
     return missing;
+}
+
+// What every record needs before it is shown: the check that the backup can
+// save what it names and put it back the same (the code-page rule). Returns 1.
+int Floor::Reported(HKEY root, const std::string& keyPath, const char* name, bool key)
+{
+    RegText::EntryFitsCodePage(root, keyPath.c_str(), name, key);
+    return 1;
 }
 
 // Each value names a Capabilities key, looked for in both views.
@@ -251,8 +262,8 @@ int Floor::RegisteredApps()
                     continue;
                 data[length < kSize ? length : kSize - 1] = '\0';
                 RegKey capabilities;
-                missing += !capabilities.Open(root, data, KEY_READ) &&
-                           !capabilities.Open(root, data, KEY_READ | KEY_WOW64_32KEY);
+                if (!capabilities.Open(root, data, KEY_READ) && !capabilities.Open(root, data, KEY_READ | KEY_WOW64_32KEY))
+                    missing += Reported(root, area, name, false);
             }
         }
     }
@@ -283,8 +294,11 @@ int Floor::Sounds()
                     RegQueryValueExA(schemeKey.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data),
                                      &length) != ERROR_SUCCESS)
                     continue;
-                if (const char* text = Text(type, data, length, expanded))
-                    missing += Missing(text);
+                const char* text = Text(type, data, length, expanded);
+                if (text && Missing(text))
+                    missing += Reported(HKEY_CURRENT_USER,
+                                        std::string("AppEvents\\Schemes\\Apps\\") + app + "\\" + event + "\\" + scheme, "",
+                                        false);
             }
         }
     }
@@ -336,7 +350,7 @@ int Floor::Run()
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kNames);
     lap(6);
     for (HKEY root : {machine, user})
-        missing += Values(root, run, kData);
+        missing += Values(root, run, kCommand);
     lap(7);
     for (HKEY root : {machine, user})
         missing += DefaultValues(root, uninstall, nullptr, "UninstallString", true);

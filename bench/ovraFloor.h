@@ -13,8 +13,10 @@ class ClassAreas;
 // key of its own) and one file-system question per path view, as the checks
 // need them (key opens, counts, enumerations, default-value reads,
 // expansions, drive types, attributes, the other view of a 64-bit system's
-// folders; the uninstall commands go through the same parse and searches),
-// building no record and remembering nothing. The benchmark's yardstick.
+// folders; startup lines, uninstall commands and verbs go through the same
+// parse and searches), and for each missing entry the check that a record
+// of it could be saved exactly, building no record and remembering nothing.
+// The benchmark's yardstick.
 class Floor {
 public:
     // driveOncePerLetter: a drive's type is asked once per letter and run
@@ -39,6 +41,7 @@ private:
     int Values(HKEY root, const char* path, int how); // what each value names: see How
     int DefaultValues(HKEY root, const char* path, const char* format, const char* valueName, bool uninstall);
     int TypeLibraries();
+    int Reported(HKEY root, const std::string& keyPath, const char* name, bool key);
     int RegisteredApps();
     int Sounds();
     // The file-types check's walks (ovraFloorFileTypes.cpp).

@@ -7,6 +7,7 @@
 #include "platform/ovraPathViews.h"
 #include "platform/ovraProgramSearch.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegText.h"
 #include "platform/ovraRegView.h"
 #include "checks/ovraClassAreas.h"
 #include "checks/ovraCommandLine.h"
@@ -62,6 +63,22 @@ bool Named(const std::string& name, const char* known)
     return lstrcmpiA(name.c_str(), known) == 0;
 }
 
+// What reporting a key costs before the record is shown: the check that its
+// tree can be saved exactly. Returns 1.
+int ReportedKey(HKEY parent, const std::string& name)
+{
+    RegKey key;
+    if (key.Open(parent, name.c_str(), KEY_READ))
+        RegText::TreeFitsCodePage(key.Get());
+    return 1;
+}
+
+int ReportedValue(HKEY key, const std::string& name)
+{
+    RegText::ValueFitsCodePage(key, name.c_str());
+    return 1;
+}
+
 } // namespace
 
 int Floor::FileTypes()
@@ -83,7 +100,8 @@ int Floor::FileTypes()
             RegKey approved;
             if (approved.Open(root, area.c_str(), KEY_READ))
                 for (const std::string& name : ValueNames(approved.Get()))
-                    missing += !areas.Registered(("CLSID\\" + name).c_str(), RegText::OwnerOf(root));
+                    if (!areas.Registered(("CLSID\\" + name).c_str(), RegText::OwnerOf(root)))
+                        missing += ReportedValue(approved.Get(), name);
         }
     }
     m_pAreas = nullptr;
@@ -172,8 +190,9 @@ int Floor::Verbs(HKEY base, const std::string& path, int& registrations)
             RegQueryValueExA(command.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &length) !=
                 ERROR_SUCCESS)
             continue;
-        if (const char* text = Text(type, data, length, expanded))
-            missing += CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead();
+        const char* text = Text(type, data, length, expanded);
+        if (text && CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())
+            missing += ReportedKey(shell.Get(), verb);
     }
     return missing;
 }
@@ -197,7 +216,7 @@ int Floor::Icon(HKEY base, const std::string& path, int& registrations)
     const size_t comma = file.rfind(',');
     if (comma != std::string::npos)
         file.resize(comma);
-    return Missing(file.c_str());
+    return Missing(file.c_str()) ? ReportedKey(base, path) : 0;
 }
 
 // A handler's class is looked up where the check looks: both kinds of
@@ -216,8 +235,8 @@ int Floor::Handlers(HKEY root, const std::string& list)
             continue;
         const bool named = RegQueryValueExA(handler.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data),
                                             &length) == ERROR_SUCCESS && type == REG_SZ && length > 1;
-        missing += !m_pAreas->Registered(("CLSID\\" + (named ? std::string(data) : name)).c_str(),
-                                         RegText::OwnerOf(root));
+        if (!m_pAreas->Registered(("CLSID\\" + (named ? std::string(data) : name)).c_str(), RegText::OwnerOf(root)))
+            missing += ReportedKey(key.Get(), name);
     }
     return missing;
 }
@@ -228,7 +247,8 @@ int Floor::OpenWithProgids(HKEY root, const std::string& list)
     RegKey key;
     if (key.Open(root, list.c_str(), KEY_READ))
         for (const std::string& name : ValueNames(key.Get()))
-            missing += !m_pAreas->Registered(name.c_str(), RegText::OwnerOf(root));
+            if (!m_pAreas->Registered(name.c_str(), RegText::OwnerOf(root)))
+                missing += ReportedValue(key.Get(), name);
     return missing;
 }
 
@@ -251,7 +271,8 @@ int Floor::OpenWithList(HKEY root, const std::string& list)
             const std::string path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + program;
             found = found || appPath.Open(appRoot, path.c_str(), KEY_READ);
         }
-        missing += !found && !ProgramSearch::FindsBareName(program.c_str());
+        if (!found && !ProgramSearch::FindsBareName(program.c_str()))
+            missing += ReportedValue(key.Get(), program);
     }
     return missing;
 }
