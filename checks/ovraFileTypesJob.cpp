@@ -73,16 +73,18 @@ void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& result
             area.root, area.path.c_str(), status, results,
             [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
                 ClassEntry::Kind kind;
-                if (!ClassEntry::KindOf(name, kind))
-                    return;
-                const ClassEntry entry = Judge(parent, areas, area, area.path, name, kind, status, records);
-                if (kind == ClassEntry::Kind::kType) {
+                const bool judged = ClassEntry::KindOf(name, kind);
+                const ClassEntry entry = judged ? Judge(parent, areas, area, area.path, name, kind, status, records)
+                                                : ClassEntry(area.root, area.path, name, ClassEntry::Kind::kPartsOnly);
+                {
                     const std::string folded = OpenWith::Folded(name);
                     CriticalSection::Guard guard(lock);
                     types.seen.insert(folded);
                     if (!entry.IsWhole())
                         types.live.insert(folded);
                 }
+                if (!judged)
+                    return;
                 if (name[0] == '.')
                     openWith.Report(*this, status, records, area.root, entry.Path(), entry.Holding());
                 if ((entry.Holding() & ClassEntry::kBackground) && lstrcmpiA(name, "Directory") == 0) {
@@ -94,7 +96,7 @@ void FileTypesJob::ScanClasses(JobStatus& status, std::vector<JobResult>& result
             });
     }
     if (!status.bCancel)
-        openWith.ReportWholeTypes(*this, status, results, types);
+        openWith.ReportProgIds(*this, status, results, types);
 }
 
 // Shared by every program that opens a kind of file: parts only.

@@ -79,30 +79,22 @@ void OpenWith::Report(const Job& job, JobStatus& status, std::vector<JobResult>&
         ReportPrograms(job, status, records, root, extension + "\\OpenWithList");
 }
 
-// A type named here that exists in neither kind of classes, in neither
-// view, is offered by nothing.
-void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                             const std::string& list)
+void OpenWith::ReportProgIds(const Job&, JobStatus&, std::vector<JobResult>&, HKEY root, const std::string& list)
 {
-    const std::string section = RegWalk::Section(root, list.c_str());
     RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
         ClassEntry::Kind kind;
         if (!*value.name || CodePage::LastBackslash(value.name) || !ClassEntry::KindOf(value.name, kind))
             return;
-        if (m_areas.Registered(value.name, RegText::OwnerOf(root))) {
-            CriticalSection::Guard guard(m_lock);
-            m_named.push_back(Named{root, list, value.name});
-            return;
-        }
-        RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
-                        kKindValue);
+        CriticalSection::Guard guard(m_lock);
+        m_named.push_back(Named{root, list, value.name});
     });
 }
 
-// A type of another user's is not known to be reported: such a machine-wide
-// value stays.
-void OpenWith::ReportWholeTypes(const Job& job, JobStatus& status, std::vector<JobResult>& results,
-                                const Entries& types)
+// A type the walk did not see is looked up where it may be registered; one
+// the walk saw exists, and is dead when the scan reports it whole wherever
+// it saw it, unless another user may have it too.
+void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& results,
+                             const Entries& types)
 {
     std::sort(m_named.begin(), m_named.end(), [](const Named& a, const Named& b) {
         return std::make_tuple(RegWalk::RootValue(a.root), a.list, a.name) <
@@ -110,10 +102,13 @@ void OpenWith::ReportWholeTypes(const Job& job, JobStatus& status, std::vector<J
     });
     for (const Named& named : m_named) {
         const std::string folded = Folded(named.name.c_str());
-        if (!types.seen.count(folded) || types.live.count(folded) ||
-            (RegText::OwnerOf(named.root) == RegText::Owner::kMachine &&
-             (m_areas.OtherUserHas(("Software\\Classes\\" + named.name).c_str()) ||
-              m_areas.OtherUserHas(("Software\\Classes\\Wow6432Node\\" + named.name).c_str()))))
+        const RegText::Owner owner = RegText::OwnerOf(named.root);
+        if (!types.seen.count(folded) ? m_areas.Registered(named.name.c_str(), owner)
+                                      : types.live.count(folded) ||
+                                            (owner == RegText::Owner::kMachine &&
+                                             (m_areas.OtherUserHas(("Software\\Classes\\" + named.name).c_str()) ||
+                                              m_areas.OtherUserHas(
+                                                  ("Software\\Classes\\Wow6432Node\\" + named.name).c_str()))))
             continue;
         RegWalk::Report(job, status, results, named.root, named.list.c_str(), named.name.c_str(), kProblem,
                         RegWalk::Section(named.root, named.list.c_str()), named.name, kKindValue);

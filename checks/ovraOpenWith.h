@@ -34,15 +34,18 @@ public:
 
     OpenWith(const ClassAreas& areas, const Entries& applications);
 
-    // The lists below extension (the key path of ".ext" under root). A
-    // type that exists is kept for ReportWholeTypes, which knows only once
-    // every type has been walked whether the scan reports it whole.
+    // The lists below extension (the key path of ".ext" under root). The
+    // types OpenWithProgids names are kept for ReportProgIds: only once the
+    // classes are walked is it known which exist and which the scan reports
+    // whole.
     void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
                 const std::string& extension, unsigned holds);
 
-    // The OpenWithProgids values kept by Report whose type the scan
-    // reports whole wherever it is registered, in key order.
-    void ReportWholeTypes(const Job& job, JobStatus& status, std::vector<JobResult>& results, const Entries& types);
+    // The OpenWithProgids values kept by Report whose type exists in
+    // neither kind of classes, in neither view, or is reported whole
+    // wherever the walk saw it, in key order. types: every key the walk of
+    // the class roots saw, and those it did not report whole.
+    void ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& results, const Entries& types);
 
     // True when an OpenWithList name resolves to a live program: an
     // Applications entry this scan keeps, an App Paths entry whose program
@@ -55,8 +58,6 @@ public:
     static std::string Folded(const char* name);
 
 private:
-    void ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                       const std::string& list);
     void ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
                         const std::string& list) const;
 
@@ -70,11 +71,13 @@ private:
         HKEY root;
         std::string list, name;
     };
+    void ReportProgIds(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
+                       const std::string& list);
     const ClassAreas& m_areas;
     const Entries& m_applications;
     std::vector<AppPaths> m_appPaths; // both roots, both views
     CriticalSection m_lock;           // guards m_named: extensions are walked side by side
-    std::vector<Named> m_named;       // OpenWithProgids values naming a type that exists
+    std::vector<Named> m_named;       // OpenWithProgids values, judged after the walk
 };
 
 } // namespace ovra

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace ovra {
 
@@ -20,7 +21,7 @@ const char kUninstallPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uni
 
 // path is prefix itself or a key below it, ASCII letters compared without
 // case as the registry does.
-bool Below(const std::string& path, const std::string& prefix)
+bool Below(std::string_view path, std::string_view prefix)
 {
     if (path.size() < prefix.size() || (path.size() > prefix.size() && path[prefix.size()] != '\\'))
         return false;
@@ -36,16 +37,24 @@ bool KeyExists(HKEY root, const char* path)
     return key.Open(root, path, KEY_READ) || (PathViews::TwoViews() && key.Open(root, path, KEY_READ | KEY_WOW64_32KEY));
 }
 
-// A record's key as (root, path), the classes root read as the machine's classes.
-std::string RecordedKey(const JobResult& record, uint32_t& root)
+// True when the key a record names whole holds path below root; the
+// classes root is the machine's classes.
+bool RecordHolds(const JobResult& record, HKEY root, std::string_view path)
 {
-    root = record.hRoot;
-    std::string path = record.sKeyPath + "\\" + record.sName;
-    if (root == RegWalk::RootValue(HKEY_CLASSES_ROOT)) {
-        root = RegWalk::RootValue(HKEY_LOCAL_MACHINE);
-        path = "SOFTWARE\\Classes\\" + path;
+    if (record.nKind != kKindKey)
+        return false;
+    if (record.hRoot == RegWalk::RootValue(HKEY_CLASSES_ROOT)) {
+        const std::string_view classes = "SOFTWARE\\Classes";
+        if (root != HKEY_LOCAL_MACHINE || !Below(path, classes) || path.size() == classes.size())
+            return false;
+        path.remove_prefix(classes.size() + 1);
+    } else if (record.hRoot != RegWalk::RootValue(root)) {
+        return false;
     }
-    return path;
+    if (!Below(path, record.sKeyPath) || path.size() == record.sKeyPath.size())
+        return false;
+    path.remove_prefix(record.sKeyPath.size() + 1);
+    return Below(path, record.sName);
 }
 
 // An uninstall entry that holds path and that the scan reports whole.
@@ -69,12 +78,9 @@ bool RegisteredApps::IsGone(HKEY root, const char* path, const std::vector<JobRe
 {
     if (!KeyExists(root, path))
         return true;
-    for (const JobResult& record : found) {
-        uint32_t recordRoot = 0;
-        if (record.nKind == kKindKey && Below(path, RecordedKey(record, recordRoot)) &&
-            recordRoot == RegWalk::RootValue(root))
+    for (const JobResult& record : found)
+        if (RecordHolds(record, root, path))
             return true;
-    }
     return ClassEntry::InsideWholeEntry(root, path) || InsideDeadUninstallEntry(root, path);
 }
 
