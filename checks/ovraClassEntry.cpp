@@ -1,11 +1,11 @@
 #include "checks/ovraClassEntry.h"
 
 #include "platform/ovraCodePage.h"
-#include "platform/ovraFileUtils.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
 #include "platform/ovraRegText.h"
 #include "checks/ovraClassAreas.h"
+#include "checks/ovraDefaultIcon.h"
 #include "checks/ovraRegWalk.h"
 #include "checks/ovraShellVerb.h"
 
@@ -70,25 +70,6 @@ bool CountsOf(HKEY key, DWORD* subkeys, DWORD* values)
 {
     return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
                             nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-// "path,index" with an optional minus and digits after the last comma.
-const char* IndexComma(const char* text)
-{
-    const char* comma = std::strrchr(text, ',');
-    if (!comma)
-        return nullptr;
-    const char* at = comma + 1;
-    while (*at == ' ')
-        ++at;
-    if (*at == '-')
-        ++at;
-    const char* digits = at;
-    while (*at >= '0' && *at <= '9')
-        ++at;
-    while (*at == ' ')
-        ++at;
-    return at > digits && *at == '\0' ? comma : nullptr;
 }
 
 } // namespace
@@ -227,7 +208,7 @@ void ClassEntry::ReadIcon(HKEY base, const char* path)
     char data[kRegTextSize];
     char expanded[kRegTextSize];
     const char* text = RegText::QueryString(icon.Get(), nullptr, data, expanded, RegText::OwnerOf(m_hRoot));
-    if (!text || !IconIsDead(text))
+    if (!text || !DefaultIcon::IsDead(text))
         return;
     m_dead.push_back(Part{m_strPath, "DefaultIcon", RegWalk::Section(m_hRoot, (m_strPath + "\\DefaultIcon").c_str()),
                           RegText::Display("(Default) = %s", text), kIconProblem});
@@ -271,26 +252,6 @@ void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult
         problem = "URL protocol is invalid";
     RegWalk::Report(job, status, records, m_hRoot, m_strParent.c_str(), m_strName.c_str(), problem,
                     m_dead.front().section, m_dead.front().value, kKindKey);
-}
-
-bool ClassEntry::IconIsDead(const char* text)
-{
-    if (text[0] == '@' || CodePage::ContainsFolded(text, "%1"))
-        return false;
-    std::string path(text);
-    bool indexed = false;
-    if (text[0] == '"') {
-        const char* close = std::strchr(text + 1, '"');
-        if (!close || (close[1] != '\0' && IndexComma(close + 1) != close + 1))
-            return false;
-        path.assign(text + 1, static_cast<size_t>(close - text - 1));
-    } else if (const char* comma = IndexComma(text)) {
-        path.assign(text, static_cast<size_t>(comma - text));
-        indexed = true;
-    }
-    // A file whose name itself ends in ",N" is the file meant.
-    return FileUtils::IsFullPath(path.c_str()) && !FileUtils::FileExits(path.c_str()) &&
-           (!indexed || !FileUtils::FileExits(text));
 }
 
 bool ClassEntry::InsideWholeEntry(HKEY root, const char* path)

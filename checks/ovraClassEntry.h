@@ -54,11 +54,6 @@ public:
     // Appends the entry's records: the whole entry or its dead parts.
     void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records) const;
 
-    // True when text, a DefaultIcon ("path" or "path,index"), names a
-    // missing file on a fixed drive. "%1" (the file's own icon) and "@..."
-    // (an indirect string) are not judged.
-    static bool IconIsDead(const char* text);
-
     // True when the key path below root (HKEY_CURRENT_USER or
     // HKEY_LOCAL_MACHINE) lies inside a class entry that a scan reports
     // whole.
