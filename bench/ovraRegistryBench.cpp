@@ -113,13 +113,18 @@ double RegistryBench::JobsWithoutScope()
     return ms;
 }
 
-// How many questions the scan's jobs put to the file system, and how many
-// they answered from what the scan had already asked; and each job's time,
-// the median of three scans, each with its own answers as a scan has.
-void RegistryBench::ReportCache()
+// Each job's time in a scan against the floor's time on the same places:
+// rounds of one floor run and one scan run job by job (each scan with its
+// own file answers, as a scan has), taking turns at going first, so that
+// both sides of a job share the machine's load of their moment. Also how
+// many questions the scan's jobs put to the file system, and how many they
+// answered from what the scan had already asked.
+void RegistryBench::ReportJobs(Floor& floor, int rounds)
 {
-    std::vector<std::vector<double>> jobMs(m_catalogue.m_jobs.size());
-    for (int run = 0; run < 3; ++run) {
+    std::vector<std::vector<double>> jobMs(m_catalogue.m_jobs.size()), floorMs(Floor::kJobs);
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2)
+            floor.Run();
         ExistenceCache::Scope scope;
         JobStatus status;
         std::vector<JobResult> results;
@@ -128,12 +133,18 @@ void RegistryBench::ReportCache()
             job->OnRun(status, results);
             jobMs[static_cast<size_t>(job->m_nId)].push_back(watch.Ms());
         }
-        if (run == 0)
+        if (round == 0)
             std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
                         scope.Get().Hits());
+        if (round % 2 == 0)
+            floor.Run();
+        for (int job = 0; job < Floor::kJobs; ++job)
+            floorMs[static_cast<size_t>(job)].push_back(floor.JobMs(job));
     }
     for (size_t id = 0; id < jobMs.size(); ++id)
         std::printf("INFO job%u_ms %.1f\n", static_cast<unsigned>(id), Stopwatch::Median(jobMs[id]));
+    for (int job = 1; job < Floor::kJobs; ++job)
+        std::printf("INFO floor_job%d_ms %.1f\n", job, Stopwatch::Median(floorMs[static_cast<size_t>(job)]));
 }
 
 int RegistryBench::RunScan(int runs)
@@ -142,7 +153,6 @@ int RegistryBench::RunScan(int runs)
     const int floorMissing = floor.Run(); // warms the file and registry caches for everybody
     Scan();
     std::vector<double> floorMs, scanMs;
-    std::vector<std::vector<double>> floorJobMs(Floor::kJobs);
     for (int i = 0; i < runs; ++i) {
         // In pairs, taking turns at going first, so a change in the
         // machine's load falls on both alike.
@@ -151,18 +161,14 @@ int RegistryBench::RunScan(int runs)
         const Stopwatch watch;
         floor.Run();
         floorMs.push_back(watch.Ms());
-        for (int job = 0; job < Floor::kJobs; ++job)
-            floorJobMs[static_cast<size_t>(job)].push_back(floor.JobMs(job));
         if (i % 2 == 0)
             scanMs.push_back(Scan());
     }
     PrintRuns("floor_ms", floorMs);
     PrintRuns("scan_ms", scanMs);
-    for (int job = 1; job < Floor::kJobs; ++job)
-        std::printf("INFO floor_job%d_ms %.1f\n", job, Stopwatch::Median(floorJobMs[static_cast<size_t>(job)]));
     std::printf("INFO records %u\nINFO floor_missing %d\nINFO floor_file_questions %ld\n",
                 static_cast<unsigned>(m_page.m_run.m_results.size()), floorMissing, floor.Questions());
-    ReportCache();
+    ReportJobs(floor, 7);
 
     // The same scan with every key walked by one thread, as the floor walks.
     const int slices = RegWalk::s_nSlices;

@@ -163,8 +163,9 @@ w("The scan found %s records. The floor counts missing paths, not records (every
 w("type library, where the scan reports its key once), and counted %s." % info.get("floor_missing", "?"))
 if job_shares:
     w("")
-    w("Each job's time in a scan (the median of three scans run job by job, each with its own file")
-    w("answers) against the floor's time on the same places (the median over the floor's runs below):")
+    w("Each job's time in a scan against the floor's time on the same places: seven rounds of one floor")
+    w("run and one scan run job by job (each with its own file answers, as a scan has), taking turns at")
+    w("going first; each figure is the median of its seven:")
     w("")
     w("| Job | Scan ms | Floor ms | Share |")
     w("|---|---|---|---|")

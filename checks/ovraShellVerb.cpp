@@ -52,12 +52,13 @@ ShellVerb::Verdict ShellVerb::Judge(HKEY shell, const char* verb, RegText::Owner
         return Verdict::kUnjudged;
     if (!line.IsDead())
         return Verdict::kLive;
-    // The shell prefers DelegateExecute and a DropTarget to the command line:
-    // with either, a missing program in the line is never started.
-    if (HasValue(key.Get(), "DelegateExecute") || !RegText::Compose(path, "%s\\DropTarget", verb))
-        return Verdict::kUnjudged;
-    RegKey dropTarget;
-    if (dropTarget.Open(shell, path, KEY_READ))
+    // The shell prefers DelegateExecute, an ExplorerCommandHandler and a
+    // DropTarget to the command line: with any of them, a missing program in
+    // the line is never started.
+    RegKey verbKey, dropTarget;
+    if (HasValue(key.Get(), "DelegateExecute") || !verbKey.Open(shell, verb, KEY_READ) ||
+        HasValue(verbKey.Get(), "ExplorerCommandHandler") || HasValue(verbKey.Get(), "DelegateExecute") ||
+        dropTarget.Open(verbKey.Get(), "DropTarget", KEY_READ))
         return Verdict::kUnjudged;
     command = text;
     return Verdict::kDead;

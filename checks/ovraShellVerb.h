@@ -23,9 +23,10 @@ public:
 
     // Judges verb below shell (an open shell key). Not judged: a verb with
     // no command or an empty one, a command whose program is the document
-    // itself ("%1"), a verb the shell starts through DelegateExecute or a
-    // DropTarget rather than its command line, and text that cannot be read
-    // exactly. command receives the dead command's text.
+    // itself ("%1"), a verb the shell starts through DelegateExecute, an
+    // ExplorerCommandHandler or a DropTarget rather than its command line,
+    // and text that cannot be read exactly. command receives the dead
+    // command's text.
     static Verdict Judge(HKEY shell, const char* verb, RegText::Owner owner, std::string& command);
 
     // True when the program part of text is the document ("%1", "%L",

@@ -108,6 +108,8 @@ std::vector<Place> Places()
           Kept(kUser, UC "ovra.ft.cur\\CurVer", nullptr, "ovra.ft.cur.2"),
           Kept(kUser, UC "ovra.ft.delegate\\shell\\open\\command", nullptr, kDeadCommand),
           Kept(kUser, UC "ovra.ft.delegate\\shell\\open\\command", "DelegateExecute", LIVE_CLASS),
+          Kept(kUser, UC "ovra.ft.handler\\shell\\open\\command", nullptr, kDeadCommand),
+          Kept(kUser, UC "ovra.ft.handler\\shell\\open", "ExplorerCommandHandler", LIVE_CLASS),
           Kept(kUser, UC "ovra.ft.drop\\shell\\open\\command", nullptr, kDeadCommand),
           Kept(kUser, UC "ovra.ft.drop\\shell\\open\\DropTarget", "Clsid", LIVE_CLASS),
           Kept(kUser, UC "ovra.ft.dde\\shell\\open\\command", nullptr, ""),
