@@ -119,7 +119,11 @@ mkdir -p "$backups"
 backups_win=$(winepath -w "$backups" 2>/dev/null | tr -d '\r')
 printf 'Windows Registry Editor Version 5.00\r\n\r\n' | iconv -t UTF-16 >"$backups/empty.reg"
 reg_start() { wine reg import "$backups_win\\empty.reg" >/dev/null 2>&1 </dev/null; }
-reg_query_all() { for k in "${query_keys[@]}"; do wine reg query "$k" /s >/dev/null 2>&1 </dev/null; done; }
+reg_query_all() {
+  for k in "${query_keys[@]}"; do
+    wine reg query "$k" /s >/dev/null 2>&1 </dev/null || echo "bench: reg query $k failed" >&2
+  done
+}
 scan_process() { bench scanonce >/dev/null; }
 reg_start
 time_runs reg_start_ms reg_start
