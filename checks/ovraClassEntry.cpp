@@ -118,13 +118,12 @@ void ClassEntry::Read(HKEY parent)
     }
     ReadVerbs(parent, (m_strName + "\\shell").c_str());
     ReadIcon(parent, (m_strName + "\\DefaultIcon").c_str());
-    for (const char* looked : {"shellex", "Background"}) {
-        RegKey probe;
-        const unsigned holds = looked[0] == 's' ? kShellex : kBackground;
-        if ((holds == kShellex || EqualsFolded(m_strName.c_str(), "Directory")) &&
-            probe.Open(parent, (m_strName + "\\" + looked).c_str(), KEY_READ))
-            m_nHolds |= holds;
-    }
+    RegKey probe;
+    if (probe.Open(parent, (m_strName + "\\shellex").c_str(), KEY_READ))
+        m_nHolds |= kShellex;
+    if (EqualsFolded(m_strName.c_str(), "Directory") &&
+        probe.Open(parent, (m_strName + "\\Background").c_str(), KEY_READ))
+        m_nHolds |= kBackground;
     if (m_kind == Kind::kPartsOnly || m_nRegistrations == 0 || static_cast<int>(m_dead.size()) != m_nRegistrations ||
         !entry.Open(parent, m_strName.c_str(), KEY_READ) || !CountsOf(entry.Get(), &subkeys, &values))
         return;
