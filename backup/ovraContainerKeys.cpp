@@ -11,7 +11,7 @@ namespace ovra {
 
 namespace {
 
-// Below the machine's and the user's SOFTWARE key alike.
+// Below the machine's and the user's root alike.
 const wchar_t* const kWalked[] = {
     L"SOFTWARE\\Classes\\CLSID",
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
@@ -29,6 +29,26 @@ const wchar_t* const kWalked[] = {
     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
     L"SOFTWARE\\Classes\\TypeLib",
+    L"SOFTWARE\\Classes\\Applications",
+    L"SOFTWARE\\Classes\\SystemFileAssociations",
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers",
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+    L"SOFTWARE\\RegisteredApplications",
+    L"AppEvents\\Schemes\\Apps", // directly below the user's root
+};
+
+// The shell's own objects in the classes, whose verbs and handler lists the
+// file-types check walks.
+const wchar_t* const kShellObjects[] = {
+    L"*", L"AllFileSystemObjects", L"Folder", L"Directory", L"Directory\\Background", L"Drive", L"DesktopBackground",
+};
+const wchar_t* const kShellLists[] = {
+    L"shell",
+    L"shellex\\ContextMenuHandlers",
+    L"shellex\\PropertySheetHandlers",
+    L"shellex\\DragDropHandlers",
+    L"shellex\\CopyHookHandlers",
+    L"shellex\\ColumnHandlers",
 };
 
 using Path = std::vector<std::wstring>;
@@ -96,12 +116,22 @@ bool ContainerKeys::IsContainer(uint32_t root, const char* keyPath, const char* 
         return true;
     if (path.size() <= 1)
         return true;
-    for (const wchar_t* text : kWalked) {
-        for (const wchar_t* owner : {L"MACHINE", L"USER"}) {
+    for (const wchar_t* owner : {L"MACHINE", L"USER"}) {
+        for (const wchar_t* text : kWalked) {
             Path walked(1, owner);
             Append(walked, text);
             if (Holds(path, walked))
                 return true;
+        }
+        for (const wchar_t* object : kShellObjects) {
+            for (const wchar_t* list : kShellLists) {
+                Path walked(1, owner);
+                Append(walked, L"SOFTWARE\\Classes");
+                Append(walked, object);
+                Append(walked, list);
+                if (Holds(path, walked))
+                    return true;
+            }
         }
     }
     return false;

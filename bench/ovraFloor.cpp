@@ -3,7 +3,10 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraRegText.h"
 #include "platform/ovraRegView.h"
+#include "bench/ovraStopwatch.h"
+#include "checks/ovraCommandLine.h"
 #include "checks/ovraSweepline.h"
 
 #include <cstdio>
@@ -16,7 +19,7 @@ namespace {
 
 const DWORD kSize = 2048;
 
-enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4, kCachedProgram = 5 };
+enum How { kNames = 0, kData = 1, kHelpFolder = 2, kFontFile = 3, kNameOfString = 4, kCachedProgram = 5, kCommand = 6 };
 
 long g_questions = 0;
 
@@ -54,7 +57,8 @@ bool IsDrivePath(const char* path)
 
 } // namespace
 
-Floor::Floor(bool driveOncePerLetter) : m_bDriveOncePerLetter(driveOncePerLetter), m_driveTypes{}, m_szFonts{}
+Floor::Floor(bool driveOncePerLetter)
+    : m_bDriveOncePerLetter(driveOncePerLetter), m_driveTypes{}, m_szFonts{}, m_jobMs{}, m_pAreas(nullptr)
 {
     const UINT length = GetWindowsDirectoryA(m_szFonts, MAX_PATH);
     std::snprintf(m_szFonts + length, MAX_PATH - length, "%sFONTS\\", length && m_szFonts[length - 1] == '\\' ? "" : "\\");
@@ -116,8 +120,9 @@ int Floor::Values(HKEY root, const char* path, int how)
             PathViews::Forget();
             if (how == kNames) {
                 if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
-                    ERROR_SUCCESS)
-                    missing += Missing(name);
+                        ERROR_SUCCESS &&
+                    Missing(name))
+                    missing += Reported(root, area, name, false);
                 continue;
             }
             if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
@@ -125,8 +130,9 @@ int Floor::Values(HKEY root, const char* path, int how)
                 continue;
             if (how == kNameOfString || how == kCachedProgram) {
                 std::string program(name);
-                if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)))
-                    missing += Missing(program.c_str());
+                if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)) &&
+                    Missing(program.c_str()))
+                    missing += Reported(root, area, name, false);
                 continue;
             }
             const char* text = Text(type, data, dataLength, expanded);
@@ -140,7 +146,8 @@ int Floor::Values(HKEY root, const char* path, int how)
                 std::snprintf(joined, kSize, "%s%s", m_szFonts, text);
                 text = joined;
             }
-            missing += Missing(text);
+            if (how == kCommand ? CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead() : Missing(text))
+                missing += Reported(root, area, name, false);
         }
     }
     return missing;
@@ -180,12 +187,9 @@ int Floor::DefaultValues(HKEY root, const char* path, const char* format, const 
             const char* text = Text(type, data, length, expanded);
             if (!text)
                 continue;
-            if (uninstall) {
-                // The searches an uninstall command needs follow from its parse.
-                missing += IsSuspiciousUninstallString(text);
-                continue;
-            }
-            missing += Missing(text);
+            // The searches an uninstall command needs follow from its parse.
+            if (uninstall ? IsSuspiciousUninstallString(text) : Missing(text))
+                missing += Reported(root, area, name, true);
         }
     }
     return missing;
@@ -220,9 +224,81 @@ int Floor::TypeLibraries()
                                              &length) != ERROR_SUCCESS)
                             continue;
                         if (const char* text = Text(type, data, length, expanded))
-                            missing += MissingFile(text);
+                            if (MissingFile(text))
+                                missing += Reported(HKEY_CLASSES_ROOT, area + "\\" + library, version, true);
                     }
                 }
+            }
+        }
+    }
+    return missing;
+}
+
+// What every record needs before it is shown: the check that the backup can
+// save what it names and put it back the same (the code-page rule). Returns 1.
+int Floor::Reported(HKEY root, const std::string& keyPath, const char* name, bool key)
+{
+    RegText::EntryFitsCodePage(root, keyPath.c_str(), name, key);
+    return 1;
+}
+
+// Each value names a Capabilities key, looked for in both views.
+int Floor::RegisteredApps()
+{
+    int missing = 0;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const std::string& area : RegView::AreaPaths(root, "Software\\RegisteredApplications")) {
+            RegKey key;
+            DWORD count = 0;
+            if (!key.Open(root, area.c_str(), KEY_READ) ||
+                RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                                 nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                continue;
+            char name[kSize], data[kSize];
+            for (DWORD i = 0; i < count; ++i) {
+                DWORD nameLength = kSize, length = kSize, type = 0;
+                if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                  &length) != ERROR_SUCCESS || type != REG_SZ)
+                    continue;
+                data[length < kSize ? length : kSize - 1] = '\0';
+                RegKey capabilities;
+                if (!capabilities.Open(root, data, KEY_READ) && !capabilities.Open(root, data, KEY_READ | KEY_WOW64_32KEY))
+                    missing += Reported(root, area, name, false);
+            }
+        }
+    }
+    return missing;
+}
+
+// The user's sound events, three levels down.
+int Floor::Sounds()
+{
+    int missing = 0;
+    RegKey apps;
+    if (!apps.Open(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps", KEY_READ))
+        return 0;
+    char app[kSize], event[kSize], scheme[kSize], data[kSize], expanded[kSize];
+    for (DWORD a = 0; SubkeyName(apps.Get(), a, app); ++a) {
+        RegKey appKey;
+        if (!appKey.Open(apps.Get(), app, KEY_READ))
+            continue;
+        for (DWORD e = 0; SubkeyName(appKey.Get(), e, event); ++e) {
+            RegKey eventKey;
+            if (!eventKey.Open(appKey.Get(), event, KEY_READ))
+                continue;
+            for (DWORD s = 0; SubkeyName(eventKey.Get(), s, scheme); ++s) {
+                RegKey schemeKey;
+                DWORD type = 0, length = kSize;
+                PathViews::Forget();
+                if (!schemeKey.Open(eventKey.Get(), scheme, KEY_READ) ||
+                    RegQueryValueExA(schemeKey.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                     &length) != ERROR_SUCCESS)
+                    continue;
+                const char* text = Text(type, data, length, expanded);
+                if (text && Missing(text))
+                    missing += Reported(HKEY_CURRENT_USER,
+                                        std::string("AppEvents\\Schemes\\Apps\\") + app + "\\" + event + "\\" + scheme, "",
+                                        false);
             }
         }
     }
@@ -234,6 +310,13 @@ int Floor::Run()
     g_questions = 0;
     for (unsigned& type : m_driveTypes)
         type = 0;
+    for (double& ms : m_jobMs)
+        ms = 0.0;
+    Stopwatch watch;
+    const auto lap = [&](int job) {
+        m_jobMs[job] = watch.Ms();
+        watch.Restart();
+    };
     const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
     const char* const appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
     const char* const layers = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
@@ -242,9 +325,11 @@ int Floor::Run()
     const char* const server = "%s\\%s\\InprocServer32";
     int missing = 0;
     missing += Values(user, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", kData);
+    lap(1);
     missing += DefaultValues(HKEY_CLASSES_ROOT, "CLSID", server, nullptr, false);
     missing += DefaultValues(user, "Software\\Classes\\CLSID", server, nullptr, false);
     missing += TypeLibraries();
+    lap(2);
     for (HKEY root : {machine, user})
         missing += DefaultValues(root, appPaths, nullptr, nullptr, false);
     missing += Values(user, "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kNameOfString);
@@ -254,15 +339,25 @@ int Floor::Run()
     missing += Values(machine, layers, kNames);
     missing += Values(user, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
                       kNames);
+    missing += RegisteredApps();
+    lap(3);
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", kFontFile);
+    lap(4);
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\Help", kHelpFolder);
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\HTML Help", kHelpFolder);
+    missing += Sounds();
+    lap(5);
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kNames);
+    lap(6);
     for (HKEY root : {machine, user})
-        missing += Values(root, run, kData);
+        missing += Values(root, run, kCommand);
+    lap(7);
     for (HKEY root : {machine, user})
         missing += DefaultValues(root, uninstall, nullptr, "UninstallString", true);
     missing += Values(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", kNames);
+    lap(8);
+    missing += FileTypes();
+    lap(9);
     return missing;
 }
 

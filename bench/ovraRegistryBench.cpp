@@ -113,20 +113,38 @@ double RegistryBench::JobsWithoutScope()
     return ms;
 }
 
-// How many questions the scan's jobs put to the file system, and how many
-// they answered from what the scan had already asked.
-void RegistryBench::ReportCache()
+// Each job's time in a scan against the floor's time on the same places:
+// rounds of one floor run and one scan run job by job (each scan with its
+// own file answers, as a scan has), taking turns at going first, so that
+// both sides of a job share the machine's load of their moment. Also how
+// many questions the scan's jobs put to the file system, and how many they
+// answered from what the scan had already asked.
+void RegistryBench::ReportJobs(Floor& floor, int rounds)
 {
-    ExistenceCache::Scope scope;
-    JobStatus status;
-    std::vector<JobResult> results;
-    for (Job* job : m_catalogue.m_jobs) {
-        const Stopwatch watch;
-        job->OnRun(status, results);
-        std::printf("INFO job%d_ms %.1f\n", job->m_nId, watch.Ms());
+    std::vector<std::vector<double>> jobMs(m_catalogue.m_jobs.size()), floorMs(Floor::kJobs);
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2)
+            floor.Run();
+        ExistenceCache::Scope scope;
+        JobStatus status;
+        std::vector<JobResult> results;
+        for (Job* job : m_catalogue.m_jobs) {
+            const Stopwatch watch;
+            job->OnRun(status, results);
+            jobMs[static_cast<size_t>(job->m_nId)].push_back(watch.Ms());
+        }
+        if (round == 0)
+            std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
+                        scope.Get().Hits());
+        if (round % 2 == 0)
+            floor.Run();
+        for (int job = 0; job < Floor::kJobs; ++job)
+            floorMs[static_cast<size_t>(job)].push_back(floor.JobMs(job));
     }
-    std::printf("INFO scan_file_questions %lu\nINFO scan_answers_reused %lu\n", scope.Get().Misses(),
-                scope.Get().Hits());
+    for (size_t id = 0; id < jobMs.size(); ++id)
+        std::printf("INFO job%u_ms %.1f\n", static_cast<unsigned>(id), Stopwatch::Median(jobMs[id]));
+    for (int job = 1; job < Floor::kJobs; ++job)
+        std::printf("INFO floor_job%d_ms %.1f\n", job, Stopwatch::Median(floorMs[static_cast<size_t>(job)]));
 }
 
 int RegistryBench::RunScan(int runs)
@@ -150,7 +168,7 @@ int RegistryBench::RunScan(int runs)
     PrintRuns("scan_ms", scanMs);
     std::printf("INFO records %u\nINFO floor_missing %d\nINFO floor_file_questions %ld\n",
                 static_cast<unsigned>(m_page.m_run.m_results.size()), floorMissing, floor.Questions());
-    ReportCache();
+    ReportJobs(floor, 7);
 
     // The same scan with every key walked by one thread, as the floor walks.
     const int slices = RegWalk::s_nSlices;
@@ -193,10 +211,25 @@ int RegistryBench::RunBackup(int runs)
 {
     Scan();
     std::vector<JobResult>& records = m_page.m_run.m_results;
+    // The fewest keys that hold every record: one below another is in it
+    // already, and the classes root is the machine's classes.
     std::set<std::pair<uint32_t, std::string>> keys;
-    for (const JobResult& r : records)
-        keys.insert({r.hRoot, r.sKeyPath});
-    for (const auto& key : keys)
+    for (const JobResult& r : records) {
+        const bool classes = r.hRoot == RegWalk::RootValue(HKEY_CLASSES_ROOT);
+        keys.insert({classes ? RegWalk::RootValue(HKEY_LOCAL_MACHINE) : r.hRoot,
+                     classes ? "SOFTWARE\\Classes\\" + r.sKeyPath : r.sKeyPath});
+    }
+    std::vector<std::pair<uint32_t, std::string>> holders;
+    for (const auto& key : keys) {
+        bool held = false;
+        for (const auto& holder : holders)
+            held = held || (holder.first == key.first && key.second.size() > holder.second.size() &&
+                            key.second[holder.second.size()] == '\\' &&
+                            lstrcmpiA(key.second.substr(0, holder.second.size()).c_str(), holder.second.c_str()) == 0);
+        if (!held)
+            holders.push_back(key);
+    }
+    for (const auto& key : holders)
         std::printf("KEY %s\\%s\n", RootName(key.first), key.second.c_str());
 
     BackupManager manager;

@@ -10,6 +10,8 @@
 
 namespace ovra {
 
+class Floor;
+
 // Times the registry work in process: the scan as the program runs it
 // (progress page, worker thread, end notice) against the floor and against
 // the same jobs without the scan's file answers; the backup of every record
@@ -32,7 +34,7 @@ public:
 private:
     double Scan();            // ms; the records stay in m_page
     double JobsWithoutScope(); // ms; the jobs called one after the other, no scan run around them
-    void ReportCache();
+    void ReportJobs(Floor& floor, int rounds);
 
     static LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

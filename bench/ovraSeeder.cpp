@@ -11,12 +11,15 @@ namespace ovra {
 
 namespace {
 
-const int kLiveProducts = 700;
-const int kRemovedProducts = 120;
 const int kSystemServers = 400;
 const int kGoneSystemServers = 80;
 
-std::string Format(const char* format, ...)
+} // namespace
+
+const int Seeder::kLiveProducts;
+const int Seeder::kRemovedProducts;
+
+std::string Seeder::Format(const char* format, ...)
 {
     char text[2048];
     va_list args;
@@ -26,6 +29,8 @@ std::string Format(const char* format, ...)
     return n >= 0 && n < static_cast<int>(sizeof(text)) ? std::string(text) : std::string();
 }
 
+namespace {
+
 std::string Upper(std::string text)
 {
     for (char& c : text)
@@ -34,14 +39,13 @@ std::string Upper(std::string text)
     return text;
 }
 
-// Creates or opens path below root for writing; the holder closes it.
-bool CreateKey(HKEY root, const std::string& path, RegKey& key)
+} // namespace
+
+bool Seeder::CreateKey(HKEY root, const std::string& path, RegKey& key)
 {
     return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr) ==
            ERROR_SUCCESS;
 }
-
-} // namespace
 
 Seeder::Seeder(uint32_t seed) : m_rng(seed), m_areas{}, m_nFiles(0), m_bOk(true)
 {
@@ -117,6 +121,13 @@ bool Seeder::SetText(HKEY key, const char* name, const std::string& text, DWORD 
     return m_bOk = false;
 }
 
+bool Seeder::SetNone(HKEY key, const char* name)
+{
+    if (RegSetValueExA(key, name, 0, REG_NONE, nullptr, 0) == ERROR_SUCCESS)
+        return true;
+    return m_bOk = false;
+}
+
 bool Seeder::SetNumber(HKEY key, const char* name, DWORD number)
 {
     if (RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number)) ==
@@ -141,6 +152,11 @@ bool Seeder::Run()
     SeedTypeLibraries();
     SeedShellCache();
     SeedCompatLists();
+    SeedFileTypes();
+    SeedApplications();
+    SeedShellHandlers();
+    SeedSoundEvents();
+    SeedRegisteredApps();
     return m_bOk;
 }
 
@@ -172,7 +188,10 @@ bool Seeder::SeedClasses()
         return m_bOk = false;
     for (int i = 0; i < 20000; ++i, ++area.nEntries) {
         RegKey cls;
-        if (!CreateKey(clsid.Get(), Guid(), cls))
+        const std::string id = Guid();
+        if (m_classIds.size() < 1000)
+            m_classIds.push_back(id);
+        if (!CreateKey(clsid.Get(), id, cls))
             return m_bOk = false;
         SetText(cls.Get(), nullptr, Format("Bench Class %05d", i));
         const int r = Pick(1000);

@@ -86,7 +86,7 @@ bench scan $((2 * runs + 1)) >"$out/scan.txt"
 # The keys the checks read, for reg query.
 query_keys=(
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
-  'HKCR\CLSID'
+  'HKLM\SOFTWARE\Classes'
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths'
   'HKCU\SOFTWARE\Microsoft\Windows\ShellNoRoam\MUICache'
   'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts'
@@ -96,15 +96,17 @@ query_keys=(
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
-  'HKCU\Software\Classes\CLSID'
-  'HKCR\TypeLib'
+  'HKCU\Software\Classes'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths'
-  'HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache'
   'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
   'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
   'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Compatibility Assistant\Store'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
+  'HKLM\SOFTWARE\RegisteredApplications'
+  'HKCU\AppEvents\Schemes\Apps'
 )
 echo "QUERY_KEYS ${#query_keys[@]}" >>"$out/tools.txt"
 
@@ -117,7 +119,11 @@ mkdir -p "$backups"
 backups_win=$(winepath -w "$backups" 2>/dev/null | tr -d '\r')
 printf 'Windows Registry Editor Version 5.00\r\n\r\n' | iconv -t UTF-16 >"$backups/empty.reg"
 reg_start() { wine reg import "$backups_win\\empty.reg" >/dev/null 2>&1 </dev/null; }
-reg_query_all() { for k in "${query_keys[@]}"; do wine reg query "$k" /s >/dev/null 2>&1 </dev/null; done; }
+reg_query_all() {
+  for k in "${query_keys[@]}"; do
+    wine reg query "$k" /s >/dev/null 2>&1 </dev/null || echo "bench: reg query $k failed" >&2
+  done
+}
 scan_process() { bench scanonce >/dev/null; }
 reg_start
 time_runs reg_start_ms reg_start
@@ -131,7 +137,7 @@ echo "EXPORT_KEYS ${#export_keys[@]}" >>"$out/tools.txt"
 reg_export_all() {
   local i=0
   for k in "${export_keys[@]}"; do
-    wine reg export "$k" "$backups_win\\export$i.reg" /y >/dev/null 2>&1 </dev/null
+    wine reg export "$k" "$backups_win\\export$i.reg" /y >/dev/null 2>&1 </dev/null || echo "bench: reg export $k failed" >&2
     i=$((i + 1))
   done
 }
@@ -147,7 +153,7 @@ reg_import_all() {
   bench delete >/dev/null
   t0=$(now_ms)
   for k in "${export_keys[@]}"; do
-    wine reg import "$backups_win\\export$i.reg" >/dev/null 2>&1 </dev/null
+    wine reg import "$backups_win\\export$i.reg" >/dev/null 2>&1 </dev/null || echo "bench: reg import $k failed" >&2
     i=$((i + 1))
   done
   echo -n " $(( $(now_ms) - t0 ))" >>"$out/import.txt"

@@ -44,26 +44,33 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
             const std::string section = root == HKEY_LOCAL_MACHINE ? area : RegWalk::Section(root, keyPath);
             RegWalk::SplitSubkeys(root, keyPath, status, results, [&](HKEY uninstall, const char* name,
                                                                       std::vector<JobResult>& records) {
-                char data[kRegTextSize];
-                char expanded[kRegTextSize];
-                RegKey entry;
-                if (!entry.Open(uninstall, name, KEY_READ))
-                    return;
-                // Text that does not fit, that the code page cannot hold exactly,
-                // or an expansion that would be cut, is not judged: it names
-                // another file.
-                const char* command = RegText::QueryString(entry.Get(), "UninstallString", data, expanded,
-                                                           RegText::OwnerOf(root));
-                entry.Close();
-                if (!command || !IsSuspiciousUninstallString(command))
+                std::string command;
+                if (!IsDeadEntry(uninstall, name, root, command))
                     return;
                 // The shown text is cut to its buffer when name and command together
                 // do not fit; the record itself names the entry in full.
                 RegWalk::Report(*this, status, records, root, keyPath, name, kProblem, section,
-                                RegText::Display("%s = %s", name, command), kKindKey);
+                                RegText::Display("%s = %s", name, command.c_str()), kKindKey);
             });
         }
     }
+}
+
+bool AddRemProgsJob::IsDeadEntry(HKEY uninstall, const char* name, HKEY root, std::string& command)
+{
+    char data[kRegTextSize];
+    char expanded[kRegTextSize];
+    RegKey entry;
+    if (!entry.Open(uninstall, name, KEY_READ))
+        return false;
+    // Text that does not fit, that the code page cannot hold exactly, or an
+    // expansion that would be cut, is not judged: it names another file.
+    const char* text = RegText::QueryString(entry.Get(), "UninstallString", data, expanded, RegText::OwnerOf(root));
+    entry.Close();
+    if (!text || !IsSuspiciousUninstallString(text))
+        return false;
+    command = text;
+    return true;
 }
 
 // Once begun, this walk is short and always finishes.

@@ -12,6 +12,7 @@ namespace ovra {
 namespace {
 const char kHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\Help";
 const char kHtmlHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
+const char kSoundsKey[] = "AppEvents\\Schemes\\Apps";
 } // namespace
 
 HelpresJob::HelpresJob()
@@ -21,7 +22,8 @@ HelpresJob::HelpresJob()
     m_nIconId = 108;
 }
 
-// The cancel flag is read before each of the two keys, never within one.
+// The cancel flag is read before each of the two help keys, never within
+// one, and before each program's sound events.
 void HelpresJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     if (status.bCancel)
@@ -30,6 +32,9 @@ void HelpresJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
     if (status.bCancel)
         return;
     ScanHelp(status, results, kHtmlHelpKey);
+    if (status.bCancel)
+        return;
+    ScanSoundEvents(status, results);
 }
 
 // Each value's name is a help file's name and its data the folder that holds
@@ -60,6 +65,33 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
                             RegText::Display("%s = %s", value.name, folderText), kKindValue);
         });
     }
+}
+
+// The user's sound events: AppEvents\Schemes\Apps\<program>\<event>\<scheme>,
+// each scheme's default value the sound it plays (".Current", ".Default",
+// ".Modified", or a scheme the user named). A bare file name is found in
+// the Media folder and is not judged, nor is an empty value.
+void HelpresJob::ScanSoundEvents(JobStatus& status, std::vector<JobResult>& results)
+{
+    RegWalk::Subkeys(HKEY_CURRENT_USER, kSoundsKey, &status.bCancel, [&](HKEY apps, const char* program) {
+        const std::string programPath = std::string(kSoundsKey) + "\\" + program;
+        RegWalk::Subkeys(apps, program, nullptr, [&](HKEY programKey, const char* event) {
+            const std::string eventPath = programPath + "\\" + event;
+            RegWalk::Subkeys(programKey, event, nullptr, [&](HKEY eventKey, const char* scheme) {
+                char data[kRegTextSize];
+                char expanded[kRegTextSize];
+                const char* path =
+                    RegText::DefaultValue(eventKey, scheme, data, expanded, RegText::Owner::kUser);
+                if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+                    return;
+                const std::string keyPath = eventPath + "\\" + scheme;
+                RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath.c_str(), "",
+                                RegText::Display("Sound file %s doesn't exist", CodePage::LastBackslash(path) + 1),
+                                RegWalk::Section(HKEY_CURRENT_USER, keyPath.c_str()),
+                                RegText::Display("(Default) = %s", path), kKindValue);
+            });
+        });
+    });
 }
 
 } // namespace ovra

@@ -10,6 +10,7 @@ public:
     void OnRun(JobStatus& status, std::vector<JobResult>& results) override;
 
     void ScanHelp(JobStatus& status, std::vector<JobResult>& results, const char* keyPath);
+    void ScanSoundEvents(JobStatus& status, std::vector<JobResult>& results);
 };
 
 } // namespace ovra

@@ -3,6 +3,7 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraRegView.h"
 #include "checks/ovraRegWalk.h"
+#include "checks/ovraRegisteredApps.h"
 
 #include <cstring>
 #include <string>
@@ -56,6 +57,8 @@ void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& resu
         ScanMRUCache(status, results);
     if (!status.bCancel)
         ScanCompatLists(status, results);
+    if (!status.bCancel)
+        RegisteredApps::Report(*this, status, results);
 }
 
 // One subkey per program, its path in the default value; a dead one is

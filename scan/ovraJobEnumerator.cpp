@@ -2,6 +2,7 @@
 
 #include "checks/ovraAddRemProgsJob.h"
 #include "checks/ovraCustomControlsJob.h"
+#include "checks/ovraFileTypesJob.h"
 #include "checks/ovraHelpresJob.h"
 #include "checks/ovraRegistryIntegrityJob.h"
 #include "checks/ovraSharedProgsJob.h"
@@ -29,6 +30,7 @@ JobEnumerator::JobEnumerator()
     m_jobs.push_back(new SharedProgsJob);
     m_jobs.push_back(new StartupProgsJob);
     m_jobs.push_back(new AddRemProgsJob);
+    m_jobs.push_back(new FileTypesJob);
 
     for (size_t i = 0; i < m_jobs.size(); ++i)
         m_jobs[i]->m_nId = static_cast<int>(i);

@@ -6,7 +6,7 @@
 
 namespace ovra {
 
-// The process-wide catalogue of the nine scan jobs; a job's id is its index.
+// The process-wide catalogue of the scan jobs; a job's id is its index.
 class JobEnumerator {
 public:
     JobEnumerator();

@@ -174,5 +174,31 @@ key(HKLM + r"\SOFTWARE\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
     ("Verdana", multi("wqy-microhei.ttc,WenQuanYi Micro Hei")),
     ("DejaVu Sans", multi("wqy-microhei.ttc,WenQuanYi Micro Hei")))
 
+
+# File types and the shell: Fabrikam's document type, its Open With
+# entries, its shell extension and its sound, left behind with its folder,
+# beside Northwind's working ones.
+CLS = HKCU + r"\Software\Classes"
+NOWHERE = "{5AFAB000-0000-4000-8000-00000000DEAD}"  # Fabrikam's handler, unregistered
+key(CLS + r"\Fabrikam.Image.4", (None, q("Fabrikam Image")))
+key(CLS + r"\Fabrikam.Image.4\DefaultIcon", (None, q(FABRIKAM + r"\fabview.exe,1")))
+key(CLS + r"\Fabrikam.Image.4\shell\open\command", (None, q('"' + FABRIKAM + r'\fabview.exe" "%1"')))
+key(CLS + r"\.fab", (None, q("Fabrikam.Image.4")))
+key(CLS + r"\.fab\OpenWithProgids", ("Fabrikam.Image.4", "hex(0):"), ("Fabrikam.Image.3", "hex(0):"))
+key(CLS + r"\.jpg\OpenWithList", ("fabview.exe", "hex(0):"))
+key(CLS + r"\Applications\fabview.exe", ("FriendlyAppName", q("Fabrikam Viewer")))
+key(CLS + r"\Applications\fabview.exe\shell\open\command", (None, q('"' + FABRIKAM + r'\fabview.exe" "%1"')))
+key(CLS + r"\fabscan", (None, q("URL:Fabrikam Scan")), ("URL Protocol", q("")))
+key(CLS + r"\fabscan\shell\open\command", (None, q('"' + FABRIKAM + r'\fabscan.exe" "%1"')))
+key(CLS + r"\Northwind.Document.1\DefaultIcon", (None, q(NORTHWIND + r"\nwword.exe,0")))
+key(CLS + r"\Northwind.Document.1\shell\open\command", (None, q('"' + NORTHWIND + r'\nwword.exe" "%1"')))
+key(CLS + r"\Northwind.Document.1\shell\print\command", (None, q('"' + FABRIKAM + r'\fabprint.exe" "%1"')))
+key(HKLM + r"\SOFTWARE\Classes\*\shellex\ContextMenuHandlers\FabrikamShare", (None, q(NOWHERE)))
+key(HKLM + "\\" + CV + r"\Shell Extensions\Approved", (NOWHERE, q("Fabrikam Share Menu")))
+key(HKCU + r"\AppEvents\Schemes\Apps\Fabrikam\ScanDone\.Current", (None, q(FABRIKAM + r"\Media\done.wav")))
+key(HKCU + r"\AppEvents\Schemes\Apps\Fabrikam\ScanDone\.Default", (None, q("Windows Ding.wav")))
+key(HKLM + r"\SOFTWARE\RegisteredApplications", ("Fabrikam Imaging", q(r"Software\Fabrikam\Imaging\Capabilities")))
+
+
 with open(out, "w", encoding="utf-16", newline="\r\n") as f:
     f.write("\n".join(lines) + "\n")

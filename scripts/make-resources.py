@@ -254,6 +254,21 @@ def icon_programs(size):
     return c.result()
 
 
+def icon_filetypes(size):
+    """A document with a round badge and an arrow: the types programs open."""
+    c = Canvas(size)
+    c.polygon([(1.0, 0.5), (8.5, 0.5), (12.0, 4.0), (12.0, 13.0), (1.0, 13.0)], (OUTLINE, OUTLINE))
+    c.polygon([(1.8, 1.3), (8.1, 1.3), (11.2, 4.4), (11.2, 12.2), (1.8, 12.2)], (WHITE, LIGHT))
+    c.polygon([(8.1, 1.3), (8.1, 4.4), (11.2, 4.4)], (GREY_BLUE, GREY_BLUE))
+    for y in (4.2, 6.4):
+        c.line([(3.4, y), (6.8 if y < 5 else 8.4, y)], SKY, 1.0)
+    c.ellipse(6.6, 6.6, 15.6, 15.6, (NAVY, NAVY))
+    c.ellipse(7.4, 7.4, 14.8, 14.8, (SKY, BLUE))
+    c.line([(9.3, 13.0), (12.2, 10.1)], WHITE, 1.4)
+    c.polygon([(10.0, 9.2), (13.3, 9.0), (13.1, 12.3)], (WHITE, WHITE))
+    return c.result()
+
+
 def icon_waiting(size):
     """A clock face: the step has not run yet."""
     c = Canvas(size)
@@ -518,6 +533,7 @@ ICONS = {
     "section-shared.ico": (120, icon_shared, (16,)),
     "section-startup.ico": (121, icon_startup, (16,)),
     "section-programs.ico": (122, icon_programs, (16,)),
+    "section-filetypes.ico": (123, icon_filetypes, (16,)),
 }
 
 

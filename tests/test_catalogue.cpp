@@ -1,4 +1,4 @@
-// The job catalogue: the nine jobs, their ids and the one-catalogue rule.
+// The job catalogue: the ten jobs, their ids and the one-catalogue rule.
 #include "records/ovraEmptyJob.h"
 #include "scan/ovraJobEnumerator.h"
 
@@ -6,17 +6,18 @@
 
 using ovra::JobEnumerator;
 
-TEST(Catalogue, NineJobsNumberedByPosition)
+TEST(Catalogue, TenJobsNumberedByPosition)
 {
     JobEnumerator catalogue;
     ASSERT_EQ(JobEnumerator::mSingleton, &catalogue);
-    ASSERT_EQ(catalogue.m_jobs.size(), 9u);
+    ASSERT_EQ(catalogue.m_jobs.size(), 10u);
 
     const char* names[] = {"My Computer",      "Registry Integrity", "Custom Controls",
                            "Software Locations", "Windows Fonts",    "Help and Resources",
-                           "Shared Programs",  "Startup Programs",   "Add/Remove Programs"};
-    const int icons[] = {107, 116, 117, 118, 119, 108, 120, 121, 122};
-    for (int i = 0; i < 9; ++i) {
+                           "Shared Programs",  "Startup Programs",   "Add/Remove Programs",
+                           "File Types"};
+    const int icons[] = {107, 116, 117, 118, 119, 108, 120, 121, 122, 123};
+    for (int i = 0; i < 10; ++i) {
         ovra::Job* job = catalogue.Find(i);
         ASSERT_NE(job, nullptr) << i;
         EXPECT_EQ(job, catalogue.m_jobs[i]);
@@ -27,8 +28,9 @@ TEST(Catalogue, NineJobsNumberedByPosition)
     EXPECT_EQ(catalogue.Find(7)->m_strDescription, catalogue.Find(1)->m_strDescription);
     EXPECT_EQ(catalogue.Find(8)->m_strDescription,
               "Powerful invalid program entry search using Ovra Sweepline technology.");
+    EXPECT_EQ(catalogue.Find(9)->m_strDescription, "Scans file types, Open With entries and shell extensions.");
     EXPECT_EQ(catalogue.Find(-1), nullptr);
-    EXPECT_EQ(catalogue.Find(9), nullptr);
+    EXPECT_EQ(catalogue.Find(10), nullptr);
 }
 
 TEST(Catalogue, RebuildGivesTheSameJobs)

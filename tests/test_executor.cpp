@@ -182,6 +182,19 @@ TEST_F(ExecutorTest, ContainerKeysAreNeverDeleted)
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion", "AppCompatFlags"},
         {HKEY_CLASSES_ROOT, "", "TypeLib"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Wow6432Node", "typelib"},
+        // File types and the shell: the classes' lists, the shell objects'
+        // verbs and handler lists, overlays, approved handlers, registered
+        // applications, sound events.
+        {HKEY_CLASSES_ROOT, "", "Applications"},
+        {HKEY_CURRENT_USER, "Software\\Classes", "SystemFileAssociations"},
+        {HKEY_CLASSES_ROOT, "*\\shellex", "ContextMenuHandlers"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Directory", "Background"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\folder", "shell"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer", "ShellIconOverlayIdentifiers"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions", "Approved"},
+        {HKEY_CURRENT_USER, "Software", "RegisteredApplications"},
+        {HKEY_CURRENT_USER, "AppEvents\\Schemes", "Apps"},
+        {HKEY_CURRENT_USER, "", "AppEvents"},
     };
     // Each named key exists, so that a deletion would show.
     const char* const kept[] = {
@@ -200,7 +213,11 @@ TEST_F(ExecutorTest, ContainerKeysAreNeverDeleted)
         "HKCU:Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
         "HKLM:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
         "HKCU:Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store",
-        "HKCR:TypeLib"};
+        "HKCR:TypeLib", "HKCR:Applications", "HKCU:Software\\Classes\\SystemFileAssociations",
+        "HKCR:*\\shellex\\ContextMenuHandlers", "HKCR:Directory\\Background", "HKCR:Folder\\shell",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers",
+        "HKLM:SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+        "HKCU:Software\\RegisteredApplications", "HKCU:AppEvents\\Schemes\\Apps"};
     auto rootOf = [](const char* text) {
         return text[2] == 'C' && text[3] == 'R' ? HKEY_CLASSES_ROOT
                : text[2] == 'C'                 ? HKEY_CURRENT_USER

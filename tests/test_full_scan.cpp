@@ -1,5 +1,5 @@
 // A whole scan of the prefix: every section seeded with broken and healthy
-// entries, all nine jobs run by the scan run on its worker thread, and the
+// entries, all ten jobs run by the scan run on its worker thread, and the
 // record list compared whole with the one expected. The prefix's own entries
 // (some of its fonts are reported) are taken from a scan made before seeding:
 // they must come back unchanged, and everything else must be exactly what
@@ -33,6 +33,8 @@ const char kShared[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+const char kDeadType[] = "Software\\Classes\\ovra.full.dead";
+const char kLiveType[] = "Software\\Classes\\ovra.full.live";
 
 std::string Key(const char* parent, const char* child)
 {
@@ -75,6 +77,8 @@ std::vector<std::string> SeedEveryArea()
            "\"C:\\ovra_full\\present.exe\" /uninstall");
     AddNumber(kMachine, kFolders, "C:\\ovra_full\\gone_folder\\");
     AddNumber(kMachine, kFolders, "C:\\ovra_full\\live_folder\\");
+    add_sz(kUser, Key(kDeadType, "shell\\open\\command").c_str(), nullptr, "\"C:\\ovra_full\\gone.exe\" \"%1\"");
+    add_sz(kUser, Key(kLiveType, "shell\\open\\command").c_str(), nullptr, "\"C:\\ovra_full\\present.exe\" \"%1\"");
 
     const HKEY classes = HKEY_CLASSES_ROOT;
     return {
@@ -104,6 +108,9 @@ std::vector<std::string> SeedEveryArea()
                               "ovra_full_dead = C:\\ovra_full\\gone\\unins000.exe", 8, 1)),
         RecordText(ScanRecord(kMachine, kFolders, "C:\\ovra_full\\gone_folder\\", "Add/Remove item is invalid",
                               kFolders, "C:\\ovra_full\\gone_folder\\", 8, 0)),
+        RecordText(ScanRecord(kUser, "Software\\Classes", "ovra.full.dead", "File type is invalid",
+                              Key("HKEY_CURRENT_USER", kDeadType) + "\\shell\\open\\command",
+                              "(Default) = \"C:\\ovra_full\\gone.exe\" \"%1\"", 9, 1)),
     };
 }
 
@@ -124,6 +131,8 @@ void RemoveSeeds()
     for (const char* folder : {"C:\\ovra_full\\gone_folder\\", "C:\\ovra_full\\live_folder\\"})
         delete_value(kMachine, kFolders, folder);
     // Absent from a fresh prefix.
+    for (const char* type : {kDeadType, kLiveType})
+        delete_tree(kUser, type);
     for (const char* key : {kHelp, kHtmlHelp, kShared})
         delete_tree(kMachine, key);
     delete_tree(kUser, kMuiCache);
@@ -147,7 +156,7 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return !window.commands.empty(); }));
         page.OnExit();
         EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-        EXPECT_EQ(page.m_run.m_nJobsDone, 9);
+        EXPECT_EQ(page.m_run.m_nJobsDone, static_cast<int>(catalogue.m_jobs.size()));
         return page.m_run.m_results;
     }
 
@@ -177,10 +186,10 @@ TEST_F(FullScan, EverySeededProblemIsFoundOnceInCatalogueOrderAndNothingElse)
     EXPECT_EQ(added, expected);
 
     // Each row counts what its job appended, and the records come job by job.
-    std::vector<int> perJob(9, 0);
+    std::vector<int> perJob(catalogue.m_jobs.size(), 0);
     for (const auto& record : found)
         ++perJob.at(static_cast<size_t>(record.nJobId));
-    for (size_t i = 0; i < 9; ++i)
+    for (size_t i = 0; i < perJob.size(); ++i)
         EXPECT_EQ(page.m_run.m_steps[i].nFound, perJob[i]) << page.m_run.m_steps[i].pJob->m_strName;
     EXPECT_TRUE(std::is_sorted(found.begin(), found.end(),
                                [](const ovra::JobResult& a, const ovra::JobResult& b) { return a.nJobId < b.nJobId; }));

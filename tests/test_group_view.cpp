@@ -15,7 +15,7 @@ using ovratest::ClientPixels;
 
 namespace {
 
-const int kJobs = 9;
+const int kJobs = 10;
 const COLORREF kSelected = RGB(187, 194, 214);
 const COLORREF kBackground = RGB(237, 242, 252);
 
@@ -82,11 +82,11 @@ protected:
 ovra::JobEnumerator* ResultPageTest::catalogue = nullptr;
 ovratest::CommandWindow* ResultPageTest::host = nullptr;
 
-// Records of sections 2 and 5 mixed, two with ids no job has, one with the
-// all-sections job's own id.
+// Records of sections 2 and 5 mixed, two with ids no job has (a backup of
+// a later version's section), one with the all-sections job's own id.
 std::vector<JobResult> MixedRecords()
 {
-    return {Record(2, "a"), Record(5, "b"), Record(9, "out"), Record(2, "c"), Record(-1, "out"),
+    return {Record(2, "a"), Record(5, "b"), Record(10, "g"), Record(2, "c"), Record(-1, "h"),
             Record(5, "d"), Record(2, "e"), Record(0, "f")};
 }
 
@@ -98,7 +98,7 @@ TEST_F(GroupViewSections, CountsPerSectionAndTheirSumOnTheFirstEntry)
     page.OnEnter(records);
     const auto& groups = page.m_groupView.m_groups;
     ASSERT_EQ(groups.size(), static_cast<size_t>(kJobs));
-    EXPECT_EQ(Counts(), (std::vector<int>{6, 0, 3, 0, 0, 2, 0, 0, 0}));
+    EXPECT_EQ(Counts(), (std::vector<int>{8, 0, 3, 0, 0, 2, 0, 0, 0, 0}));
     for (int i = 0; i < kJobs; ++i) {
         EXPECT_EQ(groups[i].strName, catalogue->Find(i)->m_strName);
         EXPECT_NE(groups[i].hIcon, nullptr) << "entry " << i;
@@ -106,7 +106,9 @@ TEST_F(GroupViewSections, CountsPerSectionAndTheirSumOnTheFirstEntry)
         EXPECT_EQ(groups[i].rcBounds.top, 32 * i);
         EXPECT_EQ(groups[i].rcBounds.right, 264);
     }
-    const std::vector<JobResult*> all = {&records[0], &records[1], &records[3], &records[5], &records[6], &records[7]};
+    std::vector<JobResult*> all;
+    for (JobResult& record : records)
+        all.push_back(&record);
     EXPECT_EQ(groups[0].vecMembers, all);
     EXPECT_EQ(groups[2].vecMembers, (std::vector<JobResult*>{&records[0], &records[3], &records[6]}));
     EXPECT_EQ(page.m_groupView.m_nSelected, 0);
@@ -124,13 +126,13 @@ TEST_F(GroupViewSections, ClickingAnEntryFillsTheCardsWithItsRecords)
     EXPECT_EQ(page.m_groupView.m_nSelected, 3);
     EXPECT_TRUE(Shown().empty());
     ClickEntry(0);
-    EXPECT_EQ(Shown().size(), 6u);
+    EXPECT_EQ(Shown().size(), 8u);
 
     // Only entry 0 reaches into the 20-pixel indent; below the last entry
     // nothing is hit.
     ClickEntry(2);
     const std::vector<JobResult*> second = Shown();
-    for (POINT p : {POINT{19, 3 * 32 + 5}, POINT{0, 8 * 32 + 31}, POINT{100, 9 * 32}, POINT{100, 390}}) {
+    for (POINT p : {POINT{19, 3 * 32 + 5}, POINT{0, 9 * 32 + 31}, POINT{100, 10 * 32}, POINT{100, 390}}) {
         ClickGroups(p.x, p.y);
         EXPECT_EQ(page.m_groupView.m_nSelected, 2) << p.x << "," << p.y;
         EXPECT_EQ(Shown(), second);
@@ -153,7 +155,7 @@ TEST_F(GroupViewSections, TicksLiveInTheRecordsAcrossSectionChanges)
     ClickEntry(0);
     for (size_t i = 0; i < records.size(); ++i)
         EXPECT_EQ(records[i].bSelected, i != 1 && i != 3) << "record " << i;
-    ClickCardTick(2); // "c" again, third card of all sections
+    ClickCardTick(3); // "c" again, fourth card of all sections
     EXPECT_TRUE(records[3].bSelected);
 }
 
@@ -166,8 +168,8 @@ TEST_F(GroupViewSections, KeysMoveTheSelectionAndFillTheCardsAsClicksDo)
         int selected;
         size_t cards;
     } presses[] = {
-        {VK_UP, 0, 6},   {VK_DOWN, 1, 0}, {VK_DOWN, 2, 3}, {VK_END, 8, 0},
-        {VK_DOWN, 8, 0}, {VK_PRIOR, 0, 6}, {VK_NEXT, 8, 0}, {VK_HOME, 0, 6},
+        {VK_UP, 0, 8},   {VK_DOWN, 1, 0}, {VK_DOWN, 2, 3}, {VK_END, 9, 0},
+        {VK_DOWN, 9, 0}, {VK_PRIOR, 0, 8}, {VK_NEXT, 9, 0}, {VK_HOME, 0, 8},
     };
     for (const Press& press : presses) {
         SendMessageA(Groups(), WM_KEYDOWN, press.key, 1);
@@ -193,7 +195,7 @@ TEST_F(GroupViewSections, TheSelectedEntryIsAGreyBlueBox)
     EXPECT_EQ(third.At(20, 3 * 32 + 16), RGB(0, 0, 0));
     EXPECT_EQ(third.At(23, 3 * 32 + 3), kSelected);
     EXPECT_TRUE(third.Contains(RECT{52, 3 * 32, 264, 4 * 32}, RGB(0, 0, 0))) << "the section's name";
-    EXPECT_EQ(third.At(100, 9 * 32 + 10), kBackground) << "below the last entry";
+    EXPECT_EQ(third.At(100, 10 * 32 + 10), kBackground) << "below the last entry";
 }
 
 using ResultPageVisits = ResultPageTest;

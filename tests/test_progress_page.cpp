@@ -1,4 +1,4 @@
-// The progress page's window: the nine scan rows with their images and
+// The progress page's window: the scan rows, one per section, all in view, with their images and
 // counts, the column split, the progress bar and the status line, which
 // changes only when the refresh timer ticks.
 #include "ovraTestWindow.h"
@@ -96,26 +96,31 @@ TEST_F(ProgressPageTest, ColumnsSplitTheListAtTheGoldenRatio)
 TEST_F(ProgressPageTest, RowsBeforeTheFirstTickAndATickBeforeAnyJob)
 {
     page.OnEnter();
-    ASSERT_EQ(SendMessageA(page.m_hWndList, LVM_GETITEMCOUNT, 0, 0), 9);
-    for (int i = 0; i < 9; ++i) {
+    const int rows = static_cast<int>(catalogue.m_jobs.size());
+    ASSERT_EQ(SendMessageA(page.m_hWndList, LVM_GETITEMCOUNT, 0, 0), rows);
+    for (int i = 0; i < rows; ++i) {
         EXPECT_EQ(Cell(page.m_hWndList, i, 0), catalogue.m_jobs[i]->m_strName) << i;
         EXPECT_EQ(Cell(page.m_hWndList, i, 1), "0") << i;
         EXPECT_EQ(Image(page.m_hWndList, i), 0) << i;
     }
     EXPECT_EQ(Cell(page.m_hWndList, 0, 0), "My Computer");
+    RECT last = {LVIR_BOUNDS, 0, 0, 0}, client;
+    SendMessageA(page.m_hWndList, LVM_GETITEMRECT, static_cast<WPARAM>(rows - 1), reinterpret_cast<LPARAM>(&last));
+    GetClientRect(page.m_hWndList, &client);
+    EXPECT_LE(last.bottom, client.bottom) << "every row shows without scrolling";
     PBRANGE range = {};
     SendMessageA(page.m_hWndProgress, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     EXPECT_EQ(range.iLow, 0);
-    EXPECT_EQ(range.iHigh, 9);
+    EXPECT_EQ(range.iHigh, rows);
     EXPECT_EQ(SendMessageA(page.m_hWndProgress, PBM_GETPOS, 0, 0), 0);
     EXPECT_EQ(Text(page.m_hWndStatus), "");
 
     Tick();
     EXPECT_EQ(Text(page.m_hWndStatus), "Scanning: ");
 
-    // Entering again refills the same nine rows, not eighteen.
+    // Entering again refills the same rows, not twice as many.
     page.OnEnter();
-    EXPECT_EQ(SendMessageA(page.m_hWndList, LVM_GETITEMCOUNT, 0, 0), 9);
+    EXPECT_EQ(SendMessageA(page.m_hWndList, LVM_GETITEMCOUNT, 0, 0), rows);
 }
 
 TEST_F(ProgressPageTest, StatusLineAndRowsChangeOnlyAtATick)
@@ -127,14 +132,15 @@ TEST_F(ProgressPageTest, StatusLineAndRowsChangeOnlyAtATick)
     // The whole scan ran without a tick: the screen still shows the start.
     EXPECT_EQ(Text(page.m_hWndStatus), "");
     EXPECT_EQ(SendMessageA(page.m_hWndProgress, PBM_GETPOS, 0, 0), 0);
-    for (int i = 0; i < 9; ++i)
+    const int rows = static_cast<int>(catalogue.m_jobs.size());
+    for (int i = 0; i < rows; ++i)
         EXPECT_EQ(Image(page.m_hWndList, i), 0) << i;
 
     Tick();
-    EXPECT_EQ(Text(page.m_hWndStatus), "Scanning: " + catalogue.m_jobs[8]->m_strName);
-    EXPECT_EQ(SendMessageA(page.m_hWndProgress, PBM_GETPOS, 0, 0), 9);
+    EXPECT_EQ(Text(page.m_hWndStatus), "Scanning: " + catalogue.m_jobs.back()->m_strName);
+    EXPECT_EQ(SendMessageA(page.m_hWndProgress, PBM_GETPOS, 0, 0), rows);
     const ovra::ProgressPage::Snapshot done = page.TakeSnapshot();
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < rows; ++i) {
         EXPECT_EQ(Image(page.m_hWndList, i), 2) << i;
         EXPECT_EQ(Cell(page.m_hWndList, i, 1), std::to_string(done.steps[i].nFound)) << i;
     }

@@ -83,7 +83,7 @@ protected:
     {
         // Give every slot but "My Computer" a job that finds a known number
         // of records, so the counts can be checked without seeding.
-        for (int i = 1; i < 9; ++i) {
+        for (int i = 1; i < Jobs(); ++i) {
             auto* job = new GateJob(i);
             job->m_strName = catalogue.m_jobs[i]->m_strName;
             job->m_nId = i;
@@ -93,6 +93,9 @@ protected:
         page.Create(window.Get());
     }
     GateJob* Gate(int i) { return static_cast<GateJob*>(catalogue.m_jobs[i]); }
+    int Jobs() const { return static_cast<int>(catalogue.m_jobs.size()); }
+    // Job i finds i records: the sum over every job but My Computer.
+    size_t AllRecords() const { return static_cast<size_t>(Jobs() * (Jobs() - 1) / 2); }
     bool WaitForNotice() { return PumpUntil([&] { return !window.commands.empty(); }); }
 
     JobEnumerator catalogue;
@@ -105,14 +108,14 @@ protected:
 TEST_F(ScanRun, FinishedScanCountsEveryRecord)
 {
     page.OnEnter();
-    ASSERT_EQ(page.m_run.m_steps.size(), 9u);
+    ASSERT_EQ(page.m_run.m_steps.size(), catalogue.m_jobs.size());
     EXPECT_EQ(page.m_run.m_steps[0].pJob->m_strName, "My Computer");
     page.OnRun();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
 
     ASSERT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-    EXPECT_EQ(page.m_run.m_nJobsDone, 9);
+    EXPECT_EQ(page.m_run.m_nJobsDone, Jobs());
     int sum = 0;
     for (size_t i = 0; i < page.m_run.m_steps.size(); ++i) {
         EXPECT_EQ(page.m_run.m_steps[i].nState, 2);
@@ -120,10 +123,10 @@ TEST_F(ScanRun, FinishedScanCountsEveryRecord)
         sum += page.m_run.m_steps[i].nFound;
     }
     EXPECT_EQ(sum, static_cast<int>(page.m_run.m_results.size()));
-    EXPECT_EQ(sum, 36);
+    EXPECT_EQ(static_cast<size_t>(sum), AllRecords());
     // In catalogue order, job by job.
     EXPECT_EQ(page.m_run.m_results.front().nJobId, 1);
-    EXPECT_EQ(page.m_run.m_results.back().nJobId, 8);
+    EXPECT_EQ(page.m_run.m_results.back().nJobId, Jobs() - 1);
 }
 
 TEST_F(ScanRun, CancelBeforeTheFirstJobRunsNoJob)
@@ -137,24 +140,25 @@ TEST_F(ScanRun, CancelBeforeTheFirstJobRunsNoJob)
     EXPECT_EQ(page.m_run.m_nJobsDone, 0);
     for (const auto& step : page.m_run.m_steps)
         EXPECT_EQ(step.nState, 0);
-    for (int i = 1; i < 9; ++i)
+    for (int i = 1; i < Jobs(); ++i)
         EXPECT_EQ(Gate(i)->runs, 0);
     EXPECT_TRUE(page.m_run.m_results.empty());
 }
 
 TEST_F(ScanRun, CancelDuringTheLastJobStillEndsCancelled)
 {
-    Gate(8)->Hold();
+    const int last = Jobs() - 1;
+    Gate(last)->Hold();
     page.OnEnter();
     page.OnRun();
-    ASSERT_TRUE(Gate(8)->WaitStarted());
+    ASSERT_TRUE(Gate(last)->WaitStarted());
     page.m_run.m_status.bCancel = true;
-    Gate(8)->Release();
+    Gate(last)->Release();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
-    EXPECT_EQ(page.m_run.m_nJobsDone, 9);
-    EXPECT_EQ(page.m_run.m_steps[8].nState, 2);
+    EXPECT_EQ(page.m_run.m_nJobsDone, Jobs());
+    EXPECT_EQ(page.m_run.m_steps[last].nState, 2);
     EXPECT_EQ(page.m_run.m_steps[8].nFound, 8); // the running job finishes with what it found
 }
 
@@ -175,7 +179,7 @@ TEST_F(ScanRun, CancelMidwayLeavesLaterRowsWaiting)
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_CANCELLED});
     EXPECT_EQ(page.m_run.m_nJobsDone, 5);
-    for (int i = 5; i < 9; ++i) {
+    for (int i = 5; i < Jobs(); ++i) {
         EXPECT_EQ(page.m_run.m_steps[i].nState, 0) << i;
         EXPECT_EQ(Gate(i)->runs, 0) << i;
     }
@@ -187,7 +191,7 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
     page.OnRun();
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
-    ASSERT_EQ(page.m_run.m_results.size(), 36u);
+    ASSERT_EQ(page.m_run.m_results.size(), AllRecords());
 
     page.m_run.m_status.nCount = 77;
     page.OnEnter();
@@ -196,7 +200,7 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
     EXPECT_EQ(page.m_run.m_status.nCount, 0);
     EXPECT_FALSE(page.m_run.m_status.bCancel);
     EXPECT_EQ(page.TakeSnapshot().strCurrentJob, "");
-    ASSERT_EQ(page.m_run.m_steps.size(), 9u);
+    ASSERT_EQ(page.m_run.m_steps.size(), catalogue.m_jobs.size());
     for (const auto& step : page.m_run.m_steps) {
         EXPECT_EQ(step.nState, 0);
         EXPECT_EQ(step.nFound, 0);
@@ -206,7 +210,7 @@ TEST_F(ScanRun, SecondScanStartsFromNothing)
     ASSERT_TRUE(WaitForNotice());
     page.OnExit();
     EXPECT_EQ(window.commands, std::vector<unsigned int>{ovra::IDC_SCAN_DONE});
-    EXPECT_EQ(page.m_run.m_results.size(), 36u);
+    EXPECT_EQ(page.m_run.m_results.size(), AllRecords());
 }
 
 TEST_F(ScanRun, AWorkerThatCannotStartEndsTheScanAsCancelled)
@@ -230,7 +234,7 @@ TEST_F(ScanRun, CancelsAtRandomMomentsAlwaysEndCleanly)
     const unsigned seed = std::random_device{}();
     std::printf("seed %u\n", seed);
     std::mt19937 random(seed);
-    for (int i = 1; i < 9; ++i) {
+    for (int i = 1; i < Jobs(); ++i) {
         Gate(i)->Release();
         Gate(i)->delayMs = 2; // a scan of some 20 ms, cancelled anywhere in it
     }
@@ -257,7 +261,7 @@ TEST_F(ScanRun, CancelsAtRandomMomentsAlwaysEndCleanly)
         ASSERT_EQ(sum, static_cast<int>(page.m_run.m_results.size())) << "round " << round;
         if (window.commands[0] == ovra::IDC_SCAN_DONE) {
             ++finished;
-            ASSERT_EQ(s.nJobsDone, 9);
+            ASSERT_EQ(s.nJobsDone, Jobs());
         } else {
             ASSERT_EQ(window.commands[0], static_cast<unsigned>(ovra::IDC_SCAN_CANCELLED));
             ++cancelled;
@@ -294,7 +298,7 @@ TEST_F(ScanRun, TeardownDuringAScanWaitsForTheWorker)
         CloseHandle(releaser);
         EXPECT_EQ(Gate(4)->runs, 0) << "the worker went on after the cancel";
         EXPECT_FALSE(parent.commands.size() > 1);
-        for (int i = 1; i < 9; ++i)
+        for (int i = 1; i < Jobs(); ++i)
             Gate(i)->runs = 0;
     }
 }

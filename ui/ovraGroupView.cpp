@@ -92,17 +92,18 @@ void GroupView::LoadGroups(std::vector<JobResult>* results, const std::vector<st
     if (count > 0)
         m_groups[0].rcBounds.left = 0;
 
-    // Entry 0 holds every record once; the others their own job's. A job id
-    // that names no catalogue job leaves the record out of both. Job 0 finds
-    // nothing itself, but a backup may still carry its id: such a record is
-    // listed once, under entry 0.
+    // Entry 0 holds every record once; the others their own job's. Job 0
+    // finds nothing itself, but a backup may still carry its id; a backup
+    // made by a later version may carry the id of a job this one lacks. Such
+    // records are listed once, under entry 0, where they can be reviewed,
+    // unticked and restored like any other.
     for (JobResult& record : *results) {
+        if (count == 0)
+            break;
         const int job = record.nJobId;
-        if (job < 0 || job >= count)
-            continue;
         m_groups[0].vecMembers.push_back(&record);
         ++m_groups[0].nRecords;
-        if (job != 0) {
+        if (job > 0 && job < count) {
             m_groups[job].vecMembers.push_back(&record);
             ++m_groups[job].nRecords;
         }

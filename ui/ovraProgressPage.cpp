@@ -109,8 +109,10 @@ void ProgressPage::OnCreate()
                                    g_hInstance, nullptr);
     SendMessageA(m_hWndStatus, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
 
+    // Tall enough for every section's row below the header, with room to
+    // spare, so that no row is cut off or needs scrolling.
     m_hWndList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "Sections scanned",
-                                 WS_CHILD | WS_VISIBLE | LVS_REPORT, 30, 60, 630, 200, m_hWndPage, nullptr, g_hInstance,
+                                 WS_CHILD | WS_VISIBLE | LVS_REPORT, 30, 60, 630, 220, m_hWndPage, nullptr, g_hInstance,
                                  nullptr);
 
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
