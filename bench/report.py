@@ -111,7 +111,10 @@ def mem_gb():
     return "?"
 
 
-wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+# The loader the run used: Debian's `wine` launcher fails where the host
+# cannot run 32-bit code.
+wine = subprocess.run([os.environ.get("WINELOADER", "wine"), "--version"], capture_output=True,
+                      text=True).stdout.strip()
 load_before = read("load-before.txt").strip().split("load average:")[-1].strip()
 load_after = read("load-after.txt").strip().split("load average:")[-1].strip()
 
