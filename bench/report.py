@@ -196,9 +196,9 @@ w("  thread): the floor asked %s file questions, the scan %s and reused %s answe
 w("  between scans, no folder is listed, a file found under one spelling is found under any case of")
 w("  it, and a missing answer is reused only for the very same spelling.")
 w("- Second, a key with %s subkeys or more (the COM classes, the type libraries, the uninstall" % "512")
-w("  entries, the classes roots) is walked in four slices side by side (`RegWalk::SplitSubkeys`), sharing those answers,")
+w("  entries, the classes roots) is walked in eight slices side by side (`RegWalk::SplitSubkeys`), sharing those answers,")
 w("  and the slices' records are joined in index order. The floor walks in one thread. Each registry")
-w("  call waits for Wine's server to answer; four threads keep it busy while each waits. With every")
+w("  call waits for Wine's server to answer; eight threads keep it busy while each waits. With every")
 one_thread = float(info.get("scan_one_thread_ms", "nan"))
 w("  key walked by one thread the scan took %.0f ms (median of 3 runs, after the pairs below), %.3f of" % (
     one_thread, ratio(one_thread, fig("floor_ms"))))
