@@ -39,14 +39,6 @@ bool EqualsFolded(const char* a, const char* b)
     return lstrcmpiA(a, b) == 0;
 }
 
-bool StartsFolded(const char* text, const char* start, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
-        if (!text[i] || CodePage::FoldAscii(text[i]) != CodePage::FoldAscii(start[i]))
-            return false;
-    return true;
-}
-
 // The subkey names of key at indexes 0 .. count - 1. False when one cannot
 // be read or the code page cannot hold it exactly: what it holds is then
 // unknown.
@@ -87,7 +79,7 @@ bool ClassEntry::KindOf(const char* name, Kind& kind)
         if (EqualsFolded(name, list))
             return false;
     // Packaged apps' types belong to their package, which keeps what they name.
-    if (StartsFolded(name, "AppX", 4))
+    if (CodePage::StartsFolded(name, "AppX"))
         return false;
     kind = Kind::kType;
     if (name[0] == '.')
@@ -256,10 +248,10 @@ void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult
 bool ClassEntry::InsideWholeEntry(HKEY root, const char* path)
 {
     std::string area = ClassAreas::ClassesPath(root);
-    if (!StartsFolded(path, (area + "\\").c_str(), area.size() + 1))
+    if (!CodePage::StartsFolded(path, (area + "\\").c_str()))
         return false;
     const char* rest = path + area.size() + 1;
-    if (StartsFolded(rest, "Wow6432Node\\", 12)) {
+    if (CodePage::StartsFolded(rest, "Wow6432Node\\")) {
         area += "\\Wow6432Node";
         rest += 12;
     }

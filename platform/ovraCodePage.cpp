@@ -205,6 +205,14 @@ char CodePage::FoldAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool CodePage::StartsFolded(const char* text, const char* start)
+{
+    for (; *start != '\0'; ++text, ++start)
+        if (FoldAscii(*text) != FoldAscii(*start))
+            return false;
+    return true;
+}
+
 bool CodePage::ContainsFolded(const char* text, const char* word)
 {
     for (; *text != '\0'; ++text) {

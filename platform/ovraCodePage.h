@@ -77,6 +77,9 @@ public:
     // For words that begin with a byte no double-byte code page uses as a
     // trail byte ('%', '\\'), a match never starts inside a character.
     static bool ContainsFolded(const char* text, const char* word);
+
+    // True when text begins with start, ASCII letters compared without case.
+    static bool StartsFolded(const char* text, const char* start);
 };
 
 } // namespace ovra

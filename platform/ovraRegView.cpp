@@ -1,5 +1,6 @@
 #include "platform/ovraRegView.h"
 
+#include "platform/ovraCodePage.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
 
@@ -19,17 +20,6 @@ struct KeyNameInformation {
 };
 
 const char kTwinNode[] = "Wow6432Node\\";
-
-bool StartsWithFolded(const char* text, const char* start)
-{
-    for (; *start; ++text, ++start) {
-        const char a = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text - 'A' + 'a') : *text;
-        const char b = *start >= 'A' && *start <= 'Z' ? static_cast<char>(*start - 'A' + 'a') : *start;
-        if (a != b)
-            return false;
-    }
-    return true;
-}
 
 bool EqualFolded(const std::wstring& a, const std::wstring& b)
 {
@@ -79,7 +69,7 @@ bool RegView::TwinCandidate(HKEY root, const char* path, std::string& twin)
     if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER)
         return false;
     for (const char* parent : {"Software\\Classes\\", "Software\\"}) {
-        if (StartsWithFolded(path, parent)) {
+        if (CodePage::StartsFolded(path, parent)) {
             const size_t length = std::char_traits<char>::length(parent);
             twin = std::string(path, length) + kTwinNode + (path + length);
             return true;
