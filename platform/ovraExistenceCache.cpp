@@ -25,7 +25,8 @@ std::string FoldedKey(const char* path, bool native)
 
 } // namespace
 
-ExistenceCache::ExistenceCache() : m_driveTypes{}, m_driveKnown{}, m_nHits(0), m_nMisses(0)
+ExistenceCache::ExistenceCache(bool paths)
+    : m_driveTypes{}, m_driveKnown{}, m_nHits(0), m_nMisses(0), m_bPaths(paths)
 {
 }
 
@@ -34,13 +35,15 @@ ExistenceCache* ExistenceCache::Active()
     return t_pActive;
 }
 
-bool ExistenceCache::Find(const char* path, bool& exists, bool native)
+bool ExistenceCache::Find(const char* path, PathKind& kind, bool native)
 {
+    if (!m_bPaths)
+        return false;
     const std::string key = FoldedKey(path, native);
     CriticalSection::Guard guard(m_lock);
     const auto it = m_answers.find(key);
-    if (it != m_answers.end() && (it->second.bExists || it->second.strSpelling == path)) {
-        exists = it->second.bExists;
+    if (it != m_answers.end() && (it->second.kind != PathKind::kMissing || it->second.strSpelling == path)) {
+        kind = it->second.kind;
         ++m_nHits;
         return true;
     }
@@ -48,15 +51,18 @@ bool ExistenceCache::Find(const char* path, bool& exists, bool native)
     return false;
 }
 
-void ExistenceCache::Remember(const char* path, bool exists, bool native)
+void ExistenceCache::Remember(const char* path, PathKind kind, bool native)
 {
     // A found answer is never replaced by a missing one: the file existed
     // during this scan. A missing answer keeps its first spelling.
+    if (!m_bPaths)
+        return;
+    const bool exists = kind != PathKind::kMissing;
     std::string key = FoldedKey(path, native);
     CriticalSection::Guard guard(m_lock);
-    const auto inserted = m_answers.try_emplace(std::move(key), Answer{exists, exists ? std::string() : path});
-    if (!inserted.second && exists && !inserted.first->second.bExists)
-        inserted.first->second = Answer{true, std::string()};
+    const auto inserted = m_answers.try_emplace(std::move(key), Answer{kind, exists ? std::string() : path});
+    if (!inserted.second && exists && inserted.first->second.kind == PathKind::kMissing)
+        inserted.first->second = Answer{kind, std::string()};
 }
 
 int ExistenceCache::DriveIndex(char letter)
@@ -100,7 +106,7 @@ unsigned long ExistenceCache::Misses() const
     return m_nMisses;
 }
 
-ExistenceCache::Scope::Scope() : m_pPrevious(t_pActive)
+ExistenceCache::Scope::Scope(bool paths) : m_cache(paths), m_pPrevious(t_pActive)
 {
     t_pActive = &m_cache;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "platform/ovraCriticalSection.h"
+#include "platform/ovraPathKind.h"
 
 #include <string>
 #include <unordered_map>
 
 namespace ovra {
 
-// The answers to "does this path exist" and "what kind of drive is this"
+// The answers to "what does this path name" and "what kind of drive is this"
 // given during one scan. Many registry entries name the same file (dozens of
 // COM classes share one server library), so a scan asks the file system once
 // per path. A cache lives only as long as the Scope that the scan opens on
@@ -20,7 +21,9 @@ public:
     class Scope;
     class Share;
 
-    ExistenceCache();
+    // paths false: only drive types are kept, every path is asked afresh
+    // (the benchmark's floor, which remembers nothing else).
+    explicit ExistenceCache(bool paths = true);
     ExistenceCache(const ExistenceCache&) = delete;
     ExistenceCache& operator=(const ExistenceCache&) = delete;
 
@@ -28,7 +31,7 @@ public:
     // every question goes to the file system.
     static ExistenceCache* Active();
 
-    // True, with exists set, when an earlier answer for path may be given
+    // True, with kind set, when an earlier answer for path may be given
     // again. A file found under one spelling is found under every spelling
     // that differs only in the case of ASCII letters; a missing answer is
     // given again only for the very same spelling, so a case variant that
@@ -36,8 +39,8 @@ public:
     // native view of a 32-bit program under WOW64 (native true) are kept
     // apart from those of its own view, where the same spelling may name
     // another file.
-    bool Find(const char* path, bool& exists, bool native = false);
-    void Remember(const char* path, bool exists, bool native = false);
+    bool Find(const char* path, PathKind& kind, bool native = false);
+    void Remember(const char* path, PathKind kind, bool native = false);
 
     // Drive types by letter (a-z, either case); false when not asked yet.
     bool FindDriveType(char letter, unsigned& type) const;
@@ -48,7 +51,7 @@ public:
 
 private:
     struct Answer {
-        bool bExists;
+        PathKind kind;
         std::string strSpelling; // as first asked; kept for missing answers
     };
 
@@ -60,13 +63,14 @@ private:
     bool m_driveKnown[26];
     unsigned long m_nHits;
     unsigned long m_nMisses;
+    const bool m_bPaths;
 };
 
 // Makes a fresh cache the calling thread's for its own lifetime and puts the
 // previous one (normally none) back when it ends.
 class ExistenceCache::Scope {
 public:
-    Scope();
+    explicit Scope(bool paths = true);
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;

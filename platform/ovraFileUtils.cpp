@@ -32,23 +32,9 @@ bool IsFixedDrive(const char* path)
     return type == DRIVE_FIXED;
 }
 
-// One spelling in one view. During a scan each is looked at once; the
-// scan's later entries that name it get the same answer.
 bool LookUpAttributes(const char* path, bool native)
 {
-    ExistenceCache* cache = ExistenceCache::Active();
-    bool exists = false;
-    if (cache && cache->Find(path, exists, native))
-        return exists;
-    {
-        PathViews::NativeScope view(native);
-        if (!view.Active())
-            return true; // the view cannot be looked at
-        exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !FileUtils::IsMissingError(GetLastError());
-    }
-    if (cache)
-        cache->Remember(path, exists, native);
-    return exists;
+    return FileUtils::LookUp(path, native) != PathKind::kMissing;
 }
 
 } // namespace
@@ -64,6 +50,31 @@ bool FileUtils::IsMissingError(unsigned long error)
     default:
         return false;
     }
+}
+
+// One spelling in one view. During a scan each is looked at once; the
+// scan's later entries that name it get the same answer. The attributes
+// answer both questions asked of a path, whether it is there and whether it
+// is a folder, in one call that lists no folder.
+PathKind FileUtils::LookUp(const char* path, bool native)
+{
+    ExistenceCache* cache = ExistenceCache::Active();
+    PathKind kind = PathKind::kMissing;
+    if (cache && cache->Find(path, kind, native))
+        return kind;
+    {
+        PathViews::NativeScope view(native);
+        if (!view.Active())
+            return PathKind::kFile; // the view cannot be looked at
+        const DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
+        else if (!IsMissingError(GetLastError()))
+            kind = PathKind::kFile;
+    }
+    if (cache)
+        cache->Remember(path, kind, native);
+    return kind;
 }
 
 bool FileUtils::IsFullPath(const char* path)

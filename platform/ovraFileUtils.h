@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ovraPathKind.h"
+
 namespace ovra {
 
 // Path tests shared by the checks.
@@ -15,6 +17,11 @@ public:
     // On 64-bit Windows a full path is looked for in each of its views
     // (PathViews).
     static bool FileExits(const char* path);
+
+    // What one spelling of a path names in one view (native: past a 32-bit
+    // program's redirector), looked at once per scan (ExistenceCache).
+    // Any failure but "does not exist" counts as a file.
+    static PathKind LookUp(const char* path, bool native);
 
     // The errors that mean "does not exist": file or path not found, bad name.
     static bool IsMissingError(unsigned long error);

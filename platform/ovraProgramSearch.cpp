@@ -1,7 +1,6 @@
 #include "platform/ovraProgramSearch.h"
 
 #include "platform/ovraCodePage.h"
-#include "platform/ovraFileHandle.h"
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraPathViews.h"
 
@@ -14,29 +13,14 @@ namespace ovra {
 
 namespace {
 
-enum class Seen { kMissing, kFile, kFolder };
-
-// One spelling in one view. What cannot be looked at counts as a file.
-Seen SeeInView(const char* path, bool native)
-{
-    PathViews::NativeScope view(native);
-    if (!view.Active())
-        return Seen::kFile;
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(path, &data));
-    if (find.IsOpen())
-        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Seen::kFolder : Seen::kFile;
-    return FileUtils::IsMissingError(GetLastError()) ? Seen::kMissing : Seen::kFile;
-}
-
 bool AnythingInView(const char* path, bool native)
 {
-    return SeeInView(path, native) != Seen::kMissing;
+    return FileUtils::LookUp(path, native) != PathKind::kMissing;
 }
 
 bool FileInView(const char* path, bool native)
 {
-    return SeeInView(path, native) == Seen::kFile;
+    return FileUtils::LookUp(path, native) == PathKind::kFile;
 }
 
 bool IsLetter(char c)

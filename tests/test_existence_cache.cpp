@@ -3,6 +3,7 @@
 // new scan, it is asked again.
 #include "platform/ovraExistenceCache.h"
 #include "platform/ovraFileUtils.h"
+#include "platform/ovraProgramSearch.h"
 #include "ovraTestRegistry.h"
 #include "ovraTestWindow.h"
 #include "scan/ovraJobEnumerator.h"
@@ -120,6 +121,19 @@ TEST_F(Existence, DriveTypesAndFolderlessPathsStayCorrectInsideAScope)
         EXPECT_FALSE(FileUtils::FileExits("C:\\ovra_cache_gone\\x.dll"));
         EXPECT_TRUE(FileUtils::FileExits(kDir));
     }
+}
+
+TEST_F(Existence, AnAnswerKeepsWhetherThePathIsAFolder)
+{
+    ExistenceCache::Scope scope;
+    ASSERT_TRUE(FileUtils::FileExits(kDir));
+    ASSERT_TRUE(FileUtils::FileExits(kFile));
+    // The same answers, reused: a folder is still no program, a file is.
+    // Only the ".exe" that Windows would try after the folder's name is new.
+    EXPECT_FALSE(ovra::ProgramSearch::FindsProgram(kDir, false));
+    EXPECT_TRUE(ovra::ProgramSearch::FindsProgram(kDir, true));
+    EXPECT_TRUE(ovra::ProgramSearch::FindsProgram(kFile, false));
+    EXPECT_EQ(scope.Get().Misses(), 3u);
 }
 
 namespace {

@@ -14,10 +14,7 @@
 
 namespace {
 
-DWORD g_lastError = 0;
 DWORD g_errorMode = 0;
-int g_openSearches = 0;
-char g_searchHandle;
 
 const DWORD kFolder = ~0ul;
 
@@ -40,30 +37,13 @@ DWORD Lookup(const char* name)
 
 } // namespace
 
-HANDLE FindFirstFileA(const char* path, WIN32_FIND_DATAA* data)
+// Names are looked up as written, one view, nothing remembered.
+ovra::PathKind ovra::FileUtils::LookUp(const char* path, bool)
 {
-    std::memset(data, 0, sizeof(*data));
     const DWORD outcome = Lookup(path);
-    g_lastError = outcome == kFolder ? 0 : outcome;
-    if (g_lastError != 0)
-        return INVALID_HANDLE_VALUE;
     if (outcome == kFolder)
-        data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    ++g_openSearches;
-    return &g_searchHandle;
-}
-
-BOOL FindClose(HANDLE find)
-{
-    if (find != &g_searchHandle || g_openSearches <= 0)
-        std::abort();
-    --g_openSearches;
-    return 1;
-}
-
-BOOL CloseHandle(HANDLE)
-{
-    std::abort(); // the heuristics open no files
+        return PathKind::kFolder;
+    return outcome == 0 || !IsMissingError(outcome) ? PathKind::kFile : PathKind::kMissing;
 }
 
 // The search order's places, lower-cased as the reader's names are. PATH
@@ -103,11 +83,6 @@ BOOL SetThreadErrorMode(DWORD mode, DWORD* oldMode)
         *oldMode = g_errorMode;
     g_errorMode = mode;
     return 1;
-}
-
-DWORD GetLastError()
-{
-    return g_lastError;
 }
 
 // The reader needs only this one of the path tests; the rest of them
@@ -174,11 +149,6 @@ ovra::PathViews::NativeScope::~NativeScope()
 {
     static_cast<void>(m_pOldValue);
     static_cast<void>(m_bDisabled);
-}
-
-int FuzzOpenSearches()
-{
-    return g_openSearches;
 }
 
 unsigned long FuzzErrorMode()

@@ -14,7 +14,6 @@ typedef unsigned int UINT;
 
 #define FALSE 0
 #define MAX_PATH 260
-#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
@@ -22,7 +21,6 @@ constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 
-constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr UINT SEM_FAILCRITICALERRORS = 0x1;
 constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;
 
@@ -39,19 +37,10 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_MULTI_SZ = 7;
 
-struct WIN32_FIND_DATAA {
-    DWORD dwFileAttributes;
-    char cFileName[260];
-};
-
-HANDLE FindFirstFileA(const char* path, WIN32_FIND_DATAA* data);
-BOOL FindClose(HANDLE find);
-BOOL CloseHandle(HANDLE handle);
 UINT GetSystemDirectoryA(char* buffer, UINT size);
 UINT GetWindowsDirectoryA(char* buffer, UINT size);
 DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
 BOOL SetThreadErrorMode(DWORD mode, DWORD* oldMode);
-DWORD GetLastError();
 // The code page of the stand-in is 932, so the parse meets trail bytes.
 UINT GetACP();
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE c);
