@@ -43,7 +43,8 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
 {
     for (const std::string& view : RegView::AreaPaths(HKEY_LOCAL_MACHINE, area)) {
         const char* keyPath = view.c_str();
-        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+        RegWalk::SplitValues(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, status, results,
+                             [&](RegValue& value, std::vector<JobResult>& records) {
             char expanded[kRegTextSize];
             const char* folder = RegText::StringData(value.type, value.data, value.length, expanded,
                                                           RegText::Owner::kMachine);
@@ -59,7 +60,7 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
                 return;
             if (!FileUtils::IsFullPath(filePath) || FileUtils::FileExits(filePath))
                 return;
-            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name,
+            RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name,
                             RegText::Display("Help file %s doesn't exist", value.name),
                             RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
                             RegText::Display("%s = %s", value.name, folderText), kKindValue);

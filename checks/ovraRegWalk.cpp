@@ -3,10 +3,12 @@
 #include "platform/ovraAssert.h"
 #include "platform/ovraCodePage.h"
 #include "platform/ovraExistenceCache.h"
+#include "platform/ovraKeyCloser.h"
 #include "platform/ovraPathViews.h"
 #include "platform/ovraRegKey.h"
 #include "platform/ovraWorkers.h"
 
+#include <memory>
 #include <unordered_set>
 #include <utility>
 
@@ -43,6 +45,36 @@ void WalkIndexes(HKEY key, DWORD first, DWORD end, const std::atomic<bool>* canc
     }
 }
 
+// Visits the values at indexes first .. end - 1 of key.
+void WalkValueIndexes(HKEY key, DWORD first, DWORD end, RegWalk::Data what, const std::atomic<bool>* cancel,
+                      const std::function<void(RegValue&)>& visit)
+{
+    wchar_t wideName[kRegTextSize];
+    wchar_t wideData[kRegTextSize];
+    char name[kRegTextSize];
+    char data[kRegTextSize];
+    for (DWORD index = first; index < end; ++index) {
+        if (cancel && cancel->load())
+            return;
+        DWORD nameLength = kRegTextSize;
+        DWORD dataLength = sizeof(wideData);
+        DWORD type = REG_NONE;
+        const LONG rc = what == RegWalk::Data::kNone
+                            ? RegEnumValueW(key, index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumValueW(key, index, wideName, &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(wideData), &dataLength);
+        if (rc != ERROR_SUCCESS || !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
+            continue;
+        DWORD length = 0;
+        if (what == RegWalk::Data::kTypeAndData &&
+            !RegText::FromWide(type, reinterpret_cast<const BYTE*>(wideData), dataLength, data, length))
+            continue;
+        RegValue value{name, type, data, length};
+        PathViews::Forget();
+        visit(value);
+    }
+}
+
 // What a record names: its root, key path, name and kind, the names without
 // the case the registry ignores.
 std::string Identity(const JobResult& record)
@@ -69,33 +101,9 @@ int RegWalk::s_nSlices = 8;
 void RegWalk::Values(HKEY root, const char* path, Data what, const std::function<void(RegValue&)>& visit)
 {
     RegKey key;
-    if (!key.Open(root, path, KEY_READ))
-        return;
     DWORD count = 0;
-    if (!ReadCount(key.Get(), nullptr, &count))
-        return;
-    wchar_t wideName[kRegTextSize];
-    wchar_t wideData[kRegTextSize];
-    char name[kRegTextSize];
-    char data[kRegTextSize];
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD nameLength = kRegTextSize;
-        DWORD dataLength = sizeof(wideData);
-        DWORD type = REG_NONE;
-        const LONG rc = what == Data::kNone
-                            ? RegEnumValueW(key.Get(), index, wideName, &nameLength, nullptr, nullptr, nullptr, nullptr)
-                            : RegEnumValueW(key.Get(), index, wideName, &nameLength, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(wideData), &dataLength);
-        if (rc != ERROR_SUCCESS || !CodePage::ToAnsiText(wideName, nameLength, name, kRegTextSize))
-            continue;
-        DWORD length = 0;
-        if (what == Data::kTypeAndData &&
-            !RegText::FromWide(type, reinterpret_cast<const BYTE*>(wideData), dataLength, data, length))
-            continue;
-        RegValue value{name, type, data, length};
-        PathViews::Forget();
-        visit(value);
-    }
+    if (key.Open(root, path, KEY_READ) && ReadCount(key.Get(), nullptr, &count))
+        WalkValueIndexes(key.Get(), 0, count, what, nullptr, visit);
 }
 
 void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* cancel,
@@ -115,19 +123,48 @@ void RegWalk::SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::
     DWORD count = 0;
     if (!OpenWithSubkeys(key, root, path, count))
         return;
+    Split(count, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
+        WalkIndexes(key.Get(), first, end, &status.bCancel,
+                    [&](HKEY parent, const char* name) { visit(parent, name, records); });
+    });
+}
+
+void RegWalk::SplitValues(HKEY root, const char* path, Data what, JobStatus& status, std::vector<JobResult>& results,
+                          const SplitValueVisit& visit)
+{
+    RegKey key;
+    DWORD count = 0;
+    if (!key.Open(root, path, KEY_READ) || !ReadCount(key.Get(), nullptr, &count))
+        return;
+    Split(count, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
+        WalkValueIndexes(key.Get(), first, end, what, &status.bCancel,
+                         [&](RegValue& value) { visit(value, records); });
+    });
+}
+
+void RegWalk::Split(DWORD count, JobStatus& status, std::vector<JobResult>& results,
+                    const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk)
+{
     OVRA_ASSERT(s_nSlices >= 1 && s_nSlices <= Workers::kMaxTasks, "ovraRegWalk");
     const int slices = count < kSplitFrom ? 1 : s_nSlices;
     std::vector<std::vector<JobResult>> found(static_cast<size_t>(slices));
     ExistenceCache* answers = ExistenceCache::Active();
+    // The slices close their keys through the scan's closer, or one of the
+    // walk's own: closed by each slice itself, they would wait for each other.
+    std::unique_ptr<KeyCloser> ownCloser;
+    KeyCloser* closer = KeyCloser::Active();
+    if (!closer && slices > 1) {
+        ownCloser.reset(new KeyCloser);
+        closer = ownCloser.get();
+    }
     Workers::Run(slices, [&](int slice) {
         const ExistenceCache::Share share(answers);
-        std::vector<JobResult>& records = found[static_cast<size_t>(slice)];
+        const KeyCloser::Share closing(closer);
         const DWORD first = static_cast<DWORD>(static_cast<unsigned long long>(count) * slice / slices);
         const DWORD end = static_cast<DWORD>(static_cast<unsigned long long>(count) * (slice + 1) / slices);
-        WalkIndexes(key.Get(), first, end, &status.bCancel,
-                    [&](HKEY parent, const char* name) { visit(parent, name, records); });
+        walk(first, end, found[static_cast<size_t>(slice)]);
     });
-    // A subkey added or removed during the walk moves the indexes after it,
+    // An entry added or removed during the walk moves the indexes after it,
     // so one entry can be met twice, by one slice or by two: only its first
     // record is kept, and counted.
     std::unordered_set<std::string> seen;

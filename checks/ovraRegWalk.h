@@ -54,10 +54,16 @@ public:
     static void SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
                              const SplitVisit& visit);
 
-    // The slices SplitSubkeys cuts a key of kSplitFrom subkeys or more into
-    // (1 to Workers::kMaxTasks). Tests and the benchmark set 1 to compare
-    // with one thread.
-    static const unsigned long kSplitFrom = 512;
+    // Values, cut into slices as SplitSubkeys cuts subkeys, for the lists
+    // that hold thousands of values; the visit gets its thread's records.
+    using SplitValueVisit = std::function<void(RegValue& value, std::vector<JobResult>& records)>;
+    static void SplitValues(HKEY root, const char* path, Data what, JobStatus& status,
+                            std::vector<JobResult>& results, const SplitValueVisit& visit);
+
+    // The slices a split walk cuts kSplitFrom entries or more into (1 to
+    // Workers::kMaxTasks). Tests and the benchmark set 1 to compare with
+    // one thread.
+    static const unsigned long kSplitFrom = 256;
     static int s_nSlices;
 
     // Appends one ticked record of job and counts it, unless what it names
@@ -74,6 +80,12 @@ public:
 
     // A key as section texts show it: its root's name, a backslash, the path.
     static std::string Section(HKEY root, const char* keyPath);
+
+private:
+    // Calls walk for each slice of indexes 0 .. count - 1 side by side, then
+    // joins the slices' records into results in index order.
+    static void Split(DWORD count, JobStatus& status, std::vector<JobResult>& results,
+                      const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk);
 };
 
 } // namespace ovra

@@ -18,15 +18,16 @@ SharedProgsJob::SharedProgsJob()
 }
 
 // Each value is named after a shared file; its data (a use count) is never
-// read. The walk ignores the cancel flag: the scan run checks it next.
+// read. The walk reads the cancel flag before each value.
 void SharedProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath)) {
         const char* keyPath = area.c_str();
-        RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kNone, [&](RegValue& value) {
+        RegWalk::SplitValues(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kNone, status, results,
+                             [&](RegValue& value, std::vector<JobResult>& records) {
             if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
                 return;
-            RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
+            RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
                             keyPath, value.name, kKindValue);
         });
     }

@@ -48,8 +48,8 @@ SoftwareLocationsJob::SoftwareLocationsJob()
     m_nIconId = 118;
 }
 
-// The cancel flag is read between the walks; each walk, once begun, runs to
-// its end.
+// The cancel flag is read between the walks, and by the long value lists
+// before each value.
 void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     ScanAppFolders(status, results);
@@ -68,13 +68,14 @@ void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResu
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         for (const std::string& area : RegView::AreaPaths(root, kAppPathsKey)) {
             const char* keyPath = area.c_str();
-            RegWalk::Subkeys(root, keyPath, nullptr, [&](HKEY parent, const char* name) {
+            RegWalk::SplitSubkeys(root, keyPath, status, results,
+                                  [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
                 char data[kRegTextSize];
                 char expanded[kRegTextSize];
                 const char* path = RegText::DefaultValue(parent, name, data, expanded, RegText::OwnerOf(root));
                 if (!IsDead(path))
                     return;
-                RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
+                RegWalk::Report(*this, status, records, root, keyPath, name, kProblem,
                                 RegText::Display("%s\\%s\\%s", RegWalk::RootName(root), keyPath, name),
                                 RegText::Display("(Default) = %s", path), kKindKey);
             });
@@ -92,7 +93,8 @@ void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult
         for (const std::string& area : RegView::AreaPaths(HKEY_CURRENT_USER, cacheKey)) {
             const char* keyPath = area.c_str();
             const std::string section = RegWalk::Section(HKEY_CURRENT_USER, keyPath);
-            RegWalk::Values(HKEY_CURRENT_USER, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+            RegWalk::SplitValues(HKEY_CURRENT_USER, keyPath, RegWalk::Data::kTypeAndData, status, results,
+                                 [&](RegValue& value, std::vector<JobResult>& records) {
                 if (value.type != REG_SZ)
                     return;
                 std::string program(value.name);
@@ -102,7 +104,7 @@ void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult
                                                                  RegText::Owner::kUser);
                 if (!shown || !IsDead(program.c_str()))
                     return;
-                RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, kProblem, section,
+                RegWalk::Report(*this, status, records, HKEY_CURRENT_USER, keyPath, value.name, kProblem, section,
                                 RegText::Display("%s = %s", value.name, shown), kKindValue);
             });
         }
@@ -127,14 +129,15 @@ void SoftwareLocationsJob::ScanCompatLists(JobStatus& status, std::vector<JobRes
             // only the names are read there.
             const bool shown = list.path == kLayersKey;
             const RegWalk::Data what = shown ? RegWalk::Data::kTypeAndData : RegWalk::Data::kNone;
-            RegWalk::Values(list.root, keyPath, what, [&](RegValue& value) {
+            RegWalk::SplitValues(list.root, keyPath, what, status, results,
+                                 [&](RegValue& value, std::vector<JobResult>& records) {
                 if (!IsDead(value.name))
                     return;
                 const char* flags =
                     shown && value.type == REG_SZ ? RegText::StringData(REG_SZ, value.data, value.length, nullptr,
                                                                                       RegText::OwnerOf(list.root))
                                                   : nullptr;
-                RegWalk::Report(*this, status, results, list.root, keyPath, value.name, kProblem, section,
+                RegWalk::Report(*this, status, records, list.root, keyPath, value.name, kProblem, section,
                                 flags ? RegText::Display("%s = %s", value.name, flags) : std::string(value.name),
                                 kKindValue);
             });

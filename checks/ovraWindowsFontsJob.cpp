@@ -54,8 +54,8 @@ WindowsFontsJob::WindowsFontsJob()
 }
 
 // Each value maps a font's display name to its file; a name that is not a
-// full path means a file in the fonts folder. The walk ignores the cancel
-// flag: the scan run checks it next.
+// full path means a file in the fonts folder. The walk reads the cancel
+// flag before each value.
 void WindowsFontsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath))
@@ -64,7 +64,8 @@ void WindowsFontsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 
 void WindowsFontsJob::ScanKey(JobStatus& status, std::vector<JobResult>& results, const char* keyPath)
 {
-    RegWalk::Values(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, [&](RegValue& value) {
+    RegWalk::SplitValues(HKEY_LOCAL_MACHINE, keyPath, RegWalk::Data::kTypeAndData, status, results,
+                         [&](RegValue& value, std::vector<JobResult>& records) {
         char expanded[kRegTextSize];
         const char* text = RegText::StringData(value.type, value.data, value.length, expanded,
                                                     RegText::Owner::kMachine);
@@ -79,7 +80,7 @@ void WindowsFontsJob::ScanKey(JobStatus& status, std::vector<JobResult>& results
         }
         if (FileUtils::FileExits(path))
             return;
-        RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, "Font item is invalid",
+        RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name, "Font item is invalid",
                         RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
                         RegText::Display("%s = %s", value.name, text), kKindValue);
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ovraKeyCloser.h"
 #include "platform/ovraRegView.h"
 
 #include <windows.h>
@@ -36,7 +37,7 @@ public:
     void Close()
     {
         if (m_hKey) {
-            RegCloseKey(m_hKey);
+            KeyCloser::Close(m_hKey);
             m_hKey = nullptr;
         }
     }

@@ -1,6 +1,7 @@
 #include "scan/ovraScanRun.h"
 
 #include "platform/ovraExistenceCache.h"
+#include "platform/ovraKeyCloser.h"
 
 namespace ovra {
 
@@ -87,6 +88,9 @@ void ScanRun::RunJobs()
     // Within this scan each file, folder and drive is looked at once; the
     // answers go when the scan ends, so the next scan looks again.
     ExistenceCache::Scope existence;
+    // Its keys are closed beside it; all of them before the scan ends.
+    KeyCloser closer;
+    const KeyCloser::Share closing(&closer);
     for (size_t i = 0; i < m_steps.size(); ++i) {
         if (m_status.bCancel)
             break;

@@ -1,12 +1,14 @@
-// Walking a key with thousands of subkeys on several threads at once: every
-// subkey is visited once, the records come out as one thread would give
-// them, and the threads share the scan's file-system answers.
+// Walking a key with thousands of subkeys or values on several threads at
+// once: every entry is visited once, the records come out as one thread
+// would give them, and the threads share the scan's file-system answers.
 #include "checks/ovraRegWalk.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"
 #include "platform/ovraCriticalSection.h"
 #include "platform/ovraExistenceCache.h"
 #include "platform/ovraFileUtils.h"
+#include "platform/ovraKeyCloser.h"
+#include "platform/ovraRegKey.h"
 #include "platform/ovraWorkers.h"
 #include "records/ovraEmptyJob.h"
 
@@ -23,6 +25,7 @@ using namespace ovratest;
 namespace {
 
 const char kKey[] = "Software\\ovra_split";
+const char kValues[] = "Software\\ovra_split_values";
 const char kDir[] = "C:\\ovra_split";
 const int kEntries = 1300; // well past the size walked by one thread
 
@@ -44,11 +47,13 @@ protected:
             const std::string path = std::string(kKey) + "\\" + EntryName(i);
             const std::string server = i % 7 ? "C:\\ovra_split\\live.dll" : "C:\\ovra_split\\gone" + std::to_string(i) + ".dll";
             add_sz(HKEY_CURRENT_USER, path.c_str(), nullptr, server.c_str());
+            add_sz(HKEY_CURRENT_USER, kValues, EntryName(i).c_str(), server.c_str());
         }
     }
     static void TearDownTestSuite()
     {
         delete_tree(HKEY_CURRENT_USER, kKey);
+        delete_tree(HKEY_CURRENT_USER, kValues);
         remove_dir_tree(kDir);
     }
     void SetUp() override { slicesBefore = ovra::RegWalk::s_nSlices; }
@@ -87,6 +92,30 @@ protected:
         return results;
     }
 
+    // The same over the values of kValues, each naming a file.
+    std::vector<ovra::JobResult> WalkValues(int slices)
+    {
+        ovra::RegWalk::s_nSlices = slices;
+        visited.clear();
+        threads.clear();
+        ovra::JobStatus status;
+        std::vector<ovra::JobResult> results;
+        ovra::RegWalk::SplitValues(HKEY_CURRENT_USER, kValues, ovra::RegWalk::Data::kTypeAndData, status, results,
+                                   [&](ovra::RegValue& value, std::vector<ovra::JobResult>& records) {
+                                       {
+                                           ovra::CriticalSection::Guard guard(lock);
+                                           visited.push_back(value.name);
+                                           threads.insert(GetCurrentThreadId());
+                                       }
+                                       if (!ovra::FileUtils::FileExits(value.data))
+                                           ovra::RegWalk::Report(job, status, records, HKEY_CURRENT_USER, kValues,
+                                                                 value.name, "gone", kValues, value.data,
+                                                                 ovra::kKindValue);
+                                   });
+        EXPECT_EQ(status.nCount, static_cast<int>(results.size()));
+        return results;
+    }
+
     ovra::EmptyJob job;
     ovra::CriticalSection lock;
     std::vector<std::string> visited;
@@ -117,6 +146,38 @@ TEST_F(SplitWalk, SideBySideFindsWhatOneThreadFindsInTheSameOrder)
     // The shared file was looked at once for all its entries, whichever
     // thread asked (or once by each slice that asked at the same moment).
     EXPECT_LE(scope.Get().Misses(), one.Get().Misses() + static_cast<unsigned long>(slicesBefore - 1));
+}
+
+TEST_F(SplitWalk, AValueListSideBySideFindsWhatOneThreadFindsInTheSameOrder)
+{
+    ovra::ExistenceCache::Scope scope;
+    const std::vector<std::string> alone = RecordTexts(WalkValues(1));
+    ASSERT_EQ(alone.size(), static_cast<size_t>((kEntries + 6) / 7));
+    EXPECT_EQ(RecordTexts(WalkValues(slicesBefore)), alone);
+    EXPECT_GT(threads.size(), 1u) << "the walk never left the calling thread";
+    EXPECT_EQ(visited.size(), static_cast<size_t>(kEntries));
+    EXPECT_EQ(std::set<std::string>(visited.begin(), visited.end()).size(), visited.size()) << "a value visited twice";
+}
+
+// Under Wine a thread that closes a key waits for any other doing the same,
+// so a scan closes its keys on a thread of its own; none may be left open.
+TEST_F(SplitWalk, EveryKeyHandedToACloserIsClosedWhenItEnds)
+{
+    std::vector<HKEY> handed;
+    {
+        ovra::KeyCloser closer;
+        const ovra::KeyCloser::Share closing(&closer);
+        for (int i = 0; i < 1000; ++i) { // the last ones still queued at the end
+            ovra::RegKey key;
+            ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ));
+            handed.push_back(key.Get());
+        }
+    }
+    int open = 0;
+    for (HKEY key : handed)
+        open += RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr) == ERROR_SUCCESS;
+    EXPECT_EQ(open, 0);
 }
 
 TEST_F(SplitWalk, ACancelledScanVisitsNothing)
