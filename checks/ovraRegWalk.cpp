@@ -137,7 +137,7 @@ void RegWalk::SplitValues(HKEY root, const char* path, Data what, JobStatus& sta
     if (!key.Open(root, path, KEY_READ) || !ReadCount(key.Get(), nullptr, &count))
         return;
     Split(count, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
-        WalkValueIndexes(key.Get(), first, end, what, &status.bCancel,
+        WalkValueIndexes(key.Get(), first, end, what, nullptr,
                          [&](RegValue& value) { visit(value, records); });
     });
 }

@@ -56,6 +56,8 @@ public:
 
     // Values, cut into slices as SplitSubkeys cuts subkeys, for the lists
     // that hold thousands of values; the visit gets its thread's records.
+    // Like Values, it reads no cancel flag: a value list, once begun, is
+    // walked to its end.
     using SplitValueVisit = std::function<void(RegValue& value, std::vector<JobResult>& records)>;
     static void SplitValues(HKEY root, const char* path, Data what, JobStatus& status,
                             std::vector<JobResult>& results, const SplitValueVisit& visit);

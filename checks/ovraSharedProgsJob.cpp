@@ -18,7 +18,7 @@ SharedProgsJob::SharedProgsJob()
 }
 
 // Each value is named after a shared file; its data (a use count) is never
-// read. The walk reads the cancel flag before each value.
+// read. The walk ignores the cancel flag: the scan run checks it next.
 void SharedProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath)) {

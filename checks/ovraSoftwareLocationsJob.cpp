@@ -48,8 +48,8 @@ SoftwareLocationsJob::SoftwareLocationsJob()
     m_nIconId = 118;
 }
 
-// The cancel flag is read between the walks, and by the long value lists
-// before each value.
+// The cancel flag is read between the walks; each walk, once begun, runs to
+// its end.
 void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     ScanAppFolders(status, results);
@@ -68,14 +68,13 @@ void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResu
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         for (const std::string& area : RegView::AreaPaths(root, kAppPathsKey)) {
             const char* keyPath = area.c_str();
-            RegWalk::SplitSubkeys(root, keyPath, status, results,
-                                  [&](HKEY parent, const char* name, std::vector<JobResult>& records) {
+            RegWalk::Subkeys(root, keyPath, nullptr, [&](HKEY parent, const char* name) {
                 char data[kRegTextSize];
                 char expanded[kRegTextSize];
                 const char* path = RegText::DefaultValue(parent, name, data, expanded, RegText::OwnerOf(root));
                 if (!IsDead(path))
                     return;
-                RegWalk::Report(*this, status, records, root, keyPath, name, kProblem,
+                RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
                                 RegText::Display("%s\\%s\\%s", RegWalk::RootName(root), keyPath, name),
                                 RegText::Display("(Default) = %s", path), kKindKey);
             });

@@ -54,8 +54,8 @@ WindowsFontsJob::WindowsFontsJob()
 }
 
 // Each value maps a font's display name to its file; a name that is not a
-// full path means a file in the fonts folder. The walk reads the cancel
-// flag before each value.
+// full path means a file in the fonts folder. The walk ignores the cancel
+// flag: the scan run checks it next.
 void WindowsFontsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     for (const std::string& area : RegView::AreaPaths(HKEY_LOCAL_MACHINE, kKeyPath))
