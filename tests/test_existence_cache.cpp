@@ -136,6 +136,20 @@ TEST_F(Existence, AnAnswerKeepsWhetherThePathIsAFolder)
     EXPECT_EQ(scope.Get().Misses(), 3u);
 }
 
+// The benchmark's floor keeps drive types only: each path is asked afresh.
+TEST_F(Existence, AScopeKeepingDriveTypesOnlyAsksForEveryPathAgain)
+{
+    ExistenceCache::Scope scope(false);
+    EXPECT_TRUE(FileUtils::FileExits(kFile));
+    delete_file(kFile);
+    EXPECT_FALSE(FileUtils::FileExits(kFile));
+    EXPECT_EQ(scope.Get().Hits(), 0u);
+    unsigned type = 0;
+    EXPECT_TRUE(FileUtils::IsFullPath("C:\\x.dll"));
+    EXPECT_TRUE(scope.Get().FindDriveType('c', type));
+    EXPECT_EQ(type, static_cast<unsigned>(DRIVE_FIXED));
+}
+
 namespace {
 
 const char kSharedDlls[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

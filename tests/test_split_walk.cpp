@@ -180,6 +180,28 @@ TEST_F(SplitWalk, EveryKeyHandedToACloserIsClosedWhenItEnds)
     EXPECT_EQ(open, 0);
 }
 
+// A small walk closes its keys as it goes, and a closer shared on a thread
+// is that thread's only while the share lasts.
+TEST_F(SplitWalk, TheFirstKeysHandedToACloserAreClosedAtOnce)
+{
+    ovra::KeyCloser closer;
+    {
+        const ovra::KeyCloser::Share closing(&closer);
+        EXPECT_EQ(ovra::KeyCloser::Active(), &closer);
+        HKEY first = nullptr;
+        {
+            ovra::RegKey key;
+            ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ));
+            first = key.Get();
+        }
+        EXPECT_NE(RegQueryInfoKeyA(first, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS)
+            << "the key stayed open while its closer lasted";
+    }
+    EXPECT_EQ(ovra::KeyCloser::Active(), nullptr);
+}
+
 TEST_F(SplitWalk, ACancelledScanVisitsNothing)
 {
     ovra::ExistenceCache::Scope scope;
