@@ -13,6 +13,10 @@ public:
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
+    // Waits on condition with the lock held by the caller's Guard; the lock
+    // is let go during the wait and held again when it ends.
+    void Sleep(CONDITION_VARIABLE& condition) { SleepConditionVariableCS(&condition, &m_section, INFINITE); }
+
     class Guard {
     public:
         explicit Guard(CriticalSection& lock) : m_lock(lock) { EnterCriticalSection(&m_lock.m_section); }

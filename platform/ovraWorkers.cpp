@@ -1,6 +1,7 @@
 #include "platform/ovraWorkers.h"
 
 #include "platform/ovraAssert.h"
+#include "platform/ovraWorkerPool.h"
 
 #include <windows.h>
 
@@ -59,6 +60,20 @@ void Workers::Run(int count, const std::function<void(int index)>& task)
     OVRA_ASSERT(count >= 0 && count <= kMaxTasks, "ovraWorkers");
     if (count == 1) {
         task(0);
+        return;
+    }
+    if (WorkerPool* pool = WorkerPool::Active()) {
+        // The calling thread takes the first task itself, and any that no
+        // pool thread could take.
+        WorkerPool::Batch batch;
+        bool handed[kMaxTasks] = {};
+        for (int i = 1; i < count; ++i)
+            handed[i] = pool->Hand(task, i, batch);
+        task(0);
+        for (int i = 1; i < count; ++i)
+            if (!handed[i])
+                task(i);
+        pool->Wait(batch);
         return;
     }
     Task tasks[kMaxTasks];

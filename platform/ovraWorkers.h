@@ -8,7 +8,9 @@ namespace ovra {
 // Runs tasks side by side, each on a thread of its own, and returns when all
 // of them have ended. A single task runs on the calling thread, and so does
 // a task whose thread cannot start: a system short of threads makes the
-// work slower, never smaller.
+// work slower, never smaller. While a WorkerPool lasts on the calling
+// thread, the calling thread runs the first task and the pool's threads the
+// others.
 class Workers {
 public:
     // At most this many tasks run at once, as the system allows one wait

@@ -2,6 +2,7 @@
 
 #include "platform/ovraExistenceCache.h"
 #include "platform/ovraKeyCloser.h"
+#include "platform/ovraWorkerPool.h"
 
 namespace ovra {
 
@@ -91,6 +92,8 @@ void ScanRun::RunJobs()
     // Its keys are closed beside it; all of them before the scan ends.
     KeyCloser closer;
     const KeyCloser::Share closing(&closer);
+    // The threads its walks run side by side on are started once.
+    WorkerPool pool;
     for (size_t i = 0; i < m_steps.size(); ++i) {
         if (m_status.bCancel)
             break;
