@@ -110,14 +110,19 @@ std::vector<std::string> RegView::AreaPaths(HKEY root, const char* path)
     std::string candidate;
     if (!TwinCandidate(root, path, candidate))
         return paths;
+    // The twin's own name first: most keys have none, and it is one quick
+    // question. Opening in the 32-bit view is several under Wine, each close
+    // among them waiting its turn behind the scan's other closes.
+    RegKey named;
+    if (!named.Open(root, candidate.c_str(), KEY_READ))
+        return paths;
     RegKey twin;
     if (!twin.Open(root, path, KEY_READ | KEY_WOW64_32KEY))
         return paths; // no twin: nothing of 32-bit programs to scan
     RegKey own;
     if (own.Open(root, path, KEY_READ) && SameKey(own.Get(), twin.Get()))
         return paths; // one key seen from both views: scanned once
-    RegKey named;
-    if (!named.Open(root, candidate.c_str(), KEY_READ) || !SameKey(named.Get(), twin.Get()))
+    if (!SameKey(named.Get(), twin.Get()))
         return paths;
     paths.push_back(candidate);
     return paths;
