@@ -27,9 +27,15 @@ AddRemProgsJob::AddRemProgsJob()
 
 void AddRemProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    ScanPrograms(status, results);
-    if (!status.bCancel)
-        ScanFolders(status, results);
+    // The installer's folder list is walked beside the programs; its
+    // records follow theirs, unless a cancel cut the programs' walk short.
+    RegWalk::SideBySide(status, results, {
+        [&](std::vector<JobResult>& records) { ScanPrograms(status, records); },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanFolders(status, records);
+        },
+    });
 }
 
 // The machine's entries, then the user's own, which installers that run

@@ -13,6 +13,9 @@ namespace {
 const char kHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\Help";
 const char kHtmlHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
 const char kSoundsKey[] = "AppEvents\\Schemes\\Apps";
+// Each program is a walk of its own (its events, each with its schemes): a
+// few programs are worth walking side by side.
+const unsigned long kProgramsSplitFrom = 4;
 } // namespace
 
 HelpresJob::HelpresJob()
@@ -22,19 +25,26 @@ HelpresJob::HelpresJob()
     m_nIconId = 108;
 }
 
-// The cancel flag is read before each of the two help keys, never within
-// one, and before each program's sound events.
+// The two help keys and the sound events are walked side by side, their
+// records kept as if walked one after the other. The cancel flag is read
+// before each of the three, never within a help key, and before each
+// program's sound events.
 void HelpresJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    if (status.bCancel)
-        return;
-    ScanHelp(status, results, kHelpKey);
-    if (status.bCancel)
-        return;
-    ScanHelp(status, results, kHtmlHelpKey);
-    if (status.bCancel)
-        return;
-    ScanSoundEvents(status, results);
+    RegWalk::SideBySide(status, results, {
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanHelp(status, records, kHelpKey);
+        },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanHelp(status, records, kHtmlHelpKey);
+        },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanSoundEvents(status, records);
+        },
+    });
 }
 
 // Each value's name is a help file's name and its data the folder that holds
@@ -74,25 +84,28 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
 // the Media folder and is not judged, nor is an empty value.
 void HelpresJob::ScanSoundEvents(JobStatus& status, std::vector<JobResult>& results)
 {
-    RegWalk::Subkeys(HKEY_CURRENT_USER, kSoundsKey, &status.bCancel, [&](HKEY apps, const char* program) {
-        const std::string programPath = std::string(kSoundsKey) + "\\" + program;
-        RegWalk::Subkeys(apps, program, nullptr, [&](HKEY programKey, const char* event) {
-            const std::string eventPath = programPath + "\\" + event;
-            RegWalk::Subkeys(programKey, event, nullptr, [&](HKEY eventKey, const char* scheme) {
-                char data[kRegTextSize];
-                char expanded[kRegTextSize];
-                const char* path =
-                    RegText::DefaultValue(eventKey, scheme, data, expanded, RegText::Owner::kUser);
-                if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
-                    return;
-                const std::string keyPath = eventPath + "\\" + scheme;
-                RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath.c_str(), "",
-                                RegText::Display("Sound file %s doesn't exist", CodePage::LastBackslash(path) + 1),
-                                RegWalk::Section(HKEY_CURRENT_USER, keyPath.c_str()),
-                                RegText::Display("(Default) = %s", path), kKindValue);
+    RegWalk::SplitSubkeys(
+        HKEY_CURRENT_USER, kSoundsKey, status, results,
+        [&](HKEY apps, const char* program, std::vector<JobResult>& records) {
+            const std::string programPath = std::string(kSoundsKey) + "\\" + program;
+            RegWalk::Subkeys(apps, program, nullptr, [&](HKEY programKey, const char* event) {
+                const std::string eventPath = programPath + "\\" + event;
+                RegWalk::Subkeys(programKey, event, nullptr, [&](HKEY eventKey, const char* scheme) {
+                    char data[kRegTextSize];
+                    char expanded[kRegTextSize];
+                    const char* path =
+                        RegText::DefaultValue(eventKey, scheme, data, expanded, RegText::Owner::kUser);
+                    if (!path || !FileUtils::IsFullPath(path) || FileUtils::FileExits(path))
+                        return;
+                    const std::string keyPath = eventPath + "\\" + scheme;
+                    RegWalk::Report(*this, status, records, HKEY_CURRENT_USER, keyPath.c_str(), "",
+                                    RegText::Display("Sound file %s doesn't exist", CodePage::LastBackslash(path) + 1),
+                                    RegWalk::Section(HKEY_CURRENT_USER, keyPath.c_str()),
+                                    RegText::Display("(Default) = %s", path), kKindValue);
+                });
             });
-        });
-    });
+        },
+        kProgramsSplitFrom);
 }
 
 } // namespace ovra

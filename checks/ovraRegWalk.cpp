@@ -117,13 +117,13 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
 }
 
 void RegWalk::SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
-                           const SplitVisit& visit)
+                           const SplitVisit& visit, unsigned long splitFrom)
 {
     RegKey key;
     DWORD count = 0;
     if (!OpenWithSubkeys(key, root, path, count))
         return;
-    Split(count, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
+    Split(count, splitFrom, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
         WalkIndexes(key.Get(), first, end, &status.bCancel,
                     [&](HKEY parent, const char* name) { visit(parent, name, records); });
     });
@@ -136,33 +136,22 @@ void RegWalk::SplitValues(HKEY root, const char* path, Data what, JobStatus& sta
     DWORD count = 0;
     if (!key.Open(root, path, KEY_READ) || !ReadCount(key.Get(), nullptr, &count))
         return;
-    Split(count, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
+    Split(count, kSplitFrom, status, results, [&](DWORD first, DWORD end, std::vector<JobResult>& records) {
         WalkValueIndexes(key.Get(), first, end, what, nullptr,
                          [&](RegValue& value) { visit(value, records); });
     });
 }
 
-void RegWalk::Split(DWORD count, JobStatus& status, std::vector<JobResult>& results,
+void RegWalk::Split(DWORD count, unsigned long splitFrom, JobStatus& status, std::vector<JobResult>& results,
                     const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk)
 {
     OVRA_ASSERT(s_nSlices >= 1 && s_nSlices <= Workers::kMaxTasks, "ovraRegWalk");
-    const int slices = count < kSplitFrom ? 1 : s_nSlices;
+    const int slices = count < splitFrom ? 1 : s_nSlices;
     std::vector<std::vector<JobResult>> found(static_cast<size_t>(slices));
-    ExistenceCache* answers = ExistenceCache::Active();
-    // The slices close their keys through the scan's closer, or one of the
-    // walk's own: closed by each slice itself, they would wait for each other.
-    std::unique_ptr<KeyCloser> ownCloser;
-    KeyCloser* closer = KeyCloser::Active();
-    if (!closer && slices > 1) {
-        ownCloser.reset(new KeyCloser);
-        closer = ownCloser.get();
-    }
-    Workers::Run(slices, [&](int slice) {
-        const ExistenceCache::Share share(answers);
-        const KeyCloser::Share closing(closer);
+    RunShared(slices, found, [&](int slice, std::vector<JobResult>& records) {
         const DWORD first = static_cast<DWORD>(static_cast<unsigned long long>(count) * slice / slices);
         const DWORD end = static_cast<DWORD>(static_cast<unsigned long long>(count) * (slice + 1) / slices);
-        walk(first, end, found[static_cast<size_t>(slice)]);
+        walk(first, end, records);
     });
     // An entry added or removed during the walk moves the indexes after it,
     // so one entry can be met twice, by one slice or by two: only its first
@@ -176,6 +165,58 @@ void RegWalk::Split(DWORD count, JobStatus& status, std::vector<JobResult>& resu
                 --status.nCount;
         }
     }
+}
+
+void RegWalk::SideBySide(JobStatus& status, std::vector<JobResult>& results, const std::vector<Part>& parts)
+{
+    OVRA_ASSERT(parts.size() <= static_cast<size_t>(Workers::kMaxTasks), "ovraRegWalk");
+    std::vector<std::vector<JobResult>> found(parts.size());
+    // Whether the cancel flag was set when each part ended: a part that ended
+    // before it was set walked its whole list.
+    std::unique_ptr<bool[]> cancelled(new bool[parts.size()]());
+    if (s_nSlices == 1) {
+        for (size_t part = 0; part < parts.size() && !status.bCancel; ++part) {
+            parts[part](found[part]);
+            cancelled[part] = status.bCancel;
+        }
+    } else {
+        RunShared(static_cast<int>(parts.size()), found, [&](int part, std::vector<JobResult>& records) {
+            parts[static_cast<size_t>(part)](records);
+            cancelled[static_cast<size_t>(part)] = status.bCancel;
+        });
+    }
+    // As one after the other: the parts after the first that a cancel may
+    // have cut short would not have run, so their records go.
+    bool cut = false;
+    for (size_t part = 0; part < found.size(); ++part) {
+        for (JobResult& record : found[part]) {
+            if (cut)
+                --status.nCount;
+            else
+                results.push_back(std::move(record));
+        }
+        cut = cut || cancelled[part];
+    }
+}
+
+void RegWalk::RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
+                        const std::function<void(int task, std::vector<JobResult>& records)>& task)
+{
+    ExistenceCache* answers = ExistenceCache::Active();
+    // The threads close their keys through the scan's closer, or one of the
+    // walk's own: closed by each thread itself, they would wait for each
+    // other.
+    std::unique_ptr<KeyCloser> ownCloser;
+    KeyCloser* closer = KeyCloser::Active();
+    if (!closer && tasks > 1) {
+        ownCloser.reset(new KeyCloser);
+        closer = ownCloser.get();
+    }
+    Workers::Run(tasks, [&](int index) {
+        const ExistenceCache::Share share(answers);
+        const KeyCloser::Share closing(closer);
+        task(index, found[static_cast<size_t>(index)]);
+    });
 }
 
 void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,

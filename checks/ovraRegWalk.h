@@ -51,8 +51,10 @@ public:
     // threads use the calling thread's file-system answers. A visit may run
     // beside another: it touches nothing shared but status, those answers
     // and what it only reads.
+    // splitFrom is the fewest subkeys worth slices; a list whose every entry
+    // is a walk of its own is worth them sooner.
     static void SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
-                             const SplitVisit& visit);
+                             const SplitVisit& visit, unsigned long splitFrom = kSplitFrom);
 
     // Values, cut into slices as SplitSubkeys cuts subkeys, for the lists
     // that hold thousands of values; the visit gets its thread's records.
@@ -62,10 +64,21 @@ public:
     static void SplitValues(HKEY root, const char* path, Data what, JobStatus& status,
                             std::vector<JobResult>& results, const SplitValueVisit& visit);
 
+    // A job's walks of different keys, run side by side as the slices of a
+    // split walk are, with the calling thread's file-system answers. Their
+    // records are appended to results as if each part had run after the one
+    // before and had not started once the cancel flag was set: the records
+    // of the parts after the first one that ended with the flag set are
+    // dropped, and uncounted. A part reads the flag as its walk would alone.
+    // With s_nSlices at 1 the parts run one after the other on the calling
+    // thread.
+    using Part = std::function<void(std::vector<JobResult>& records)>;
+    static void SideBySide(JobStatus& status, std::vector<JobResult>& results, const std::vector<Part>& parts);
+
     // The slices a split walk cuts kSplitFrom entries or more into (1 to
     // Workers::kMaxTasks). Tests and the benchmark set 1 to compare with
     // one thread.
-    static const unsigned long kSplitFrom = 256;
+    static const unsigned long kSplitFrom = 64;
     static int s_nSlices;
 
     // Appends one ticked record of job and counts it, unless what it names
@@ -86,8 +99,13 @@ public:
 private:
     // Calls walk for each slice of indexes 0 .. count - 1 side by side, then
     // joins the slices' records into results in index order.
-    static void Split(DWORD count, JobStatus& status, std::vector<JobResult>& results,
+    static void Split(DWORD count, unsigned long splitFrom, JobStatus& status, std::vector<JobResult>& results,
                       const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk);
+
+    // Calls task(i, found[i]) for i in 0 .. tasks - 1 side by side, each
+    // thread sharing the caller's file-system answers and key closer.
+    static void RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
+                          const std::function<void(int task, std::vector<JobResult>& records)>& task);
 };
 
 } // namespace ovra

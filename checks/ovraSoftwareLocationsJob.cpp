@@ -48,15 +48,24 @@ SoftwareLocationsJob::SoftwareLocationsJob()
     m_nIconId = 118;
 }
 
-// The cancel flag is read between the walks; each walk, once begun, runs to
+// The first three walks run side by side, their records kept as if run one
+// after the other in this order; the registered applications come last, as
+// they are judged against the records before them. The cancel flag is read
+// between the walks, never before the first; each walk, once begun, runs to
 // its end.
 void SoftwareLocationsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
-    ScanAppFolders(status, results);
-    if (!status.bCancel)
-        ScanMRUCache(status, results);
-    if (!status.bCancel)
-        ScanCompatLists(status, results);
+    RegWalk::SideBySide(status, results, {
+        [&](std::vector<JobResult>& records) { ScanAppFolders(status, records); },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanMRUCache(status, records);
+        },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanCompatLists(status, records);
+        },
+    });
     if (!status.bCancel)
         RegisteredApps::Report(*this, status, results);
 }
