@@ -9,12 +9,14 @@
 #include "platform/ovraFileUtils.h"
 #include "platform/ovraKeyCloser.h"
 #include "platform/ovraRegKey.h"
+#include "platform/ovraWorkerPool.h"
 #include "platform/ovraWorkers.h"
 #include "records/ovraEmptyJob.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -222,6 +224,61 @@ TEST_F(SplitWalk, TasksWhoseThreadsCannotStartRunOnTheCallingThread)
     ovra::Workers::s_nStackReserve = 0;
     EXPECT_EQ(ran, std::vector<int>(6, 1));
     EXPECT_EQ(ranOn, std::set<DWORD>{GetCurrentThreadId()});
+}
+
+TEST_F(SplitWalk, APoolRunsEveryTaskOnceAndKeepsItsThreadsForTheNextRun)
+{
+    ovra::WorkerPool pool;
+    std::atomic<int> ran[ovra::Workers::kMaxTasks * ovra::Workers::kMaxTasks] = {};
+    for (int round = 0; round < 2; ++round) {
+        // Each task runs tasks of its own, as a part of a job walks in slices.
+        ovra::Workers::Run(4, [&](int outer) {
+            ovra::Workers::Run(8, [&](int inner) { ++ran[outer * 8 + inner]; });
+        });
+        for (int i = 0; i < 32; ++i)
+            EXPECT_EQ(ran[i].load(), round + 1) << "task " << i;
+        // 3 for the outer tasks and 7 for each of the four inner runs.
+        EXPECT_LE(pool.Threads(), 3 + 4 * 7) << "round " << round;
+    }
+    const int threads = pool.Threads();
+    ovra::Workers::Run(8, [&](int) {});
+    EXPECT_EQ(pool.Threads(), threads) << "idle threads were not used again";
+}
+
+// Parts' records come in part order; once a cancel may have cut a part
+// short, the parts after it are as if never run: side by side, the records
+// are whole parts from the first; one after the other, exactly those up to
+// the part that saw the cancel.
+TEST_F(SplitWalk, PartsSideBySideKeepTheirOrderAndACancelDropsWhatFollowsTheCutPart)
+{
+    ovra::ExistenceCache::Scope scope;
+    for (int slices : {8, 1}) {
+        ovra::RegWalk::s_nSlices = slices;
+        for (int cutAfter = -1; cutAfter < 3; ++cutAfter) {
+            ovra::JobStatus status;
+            std::vector<ovra::JobResult> results;
+            std::vector<ovra::RegWalk::Part> parts;
+            for (int part = 0; part < 3; ++part) {
+                parts.push_back([&, part](std::vector<ovra::JobResult>& records) {
+                    for (int i = 0; i < 2; ++i)
+                        ovra::RegWalk::Report(job, status, records, HKEY_CURRENT_USER, kKey,
+                                              EntryName(part * 2 + i).c_str(), "gone", kKey, "", ovra::kKindKey);
+                    if (part == cutAfter)
+                        status.bCancel = true;
+                });
+            }
+            ovra::RegWalk::SideBySide(status, results, parts);
+            const size_t most = cutAfter < 0 ? 6 : static_cast<size_t>(cutAfter + 1) * 2;
+            if (slices == 1 || cutAfter < 0) {
+                EXPECT_EQ(results.size(), most) << "cut after part " << cutAfter;
+            }
+            EXPECT_LE(results.size(), most) << "cut after part " << cutAfter;
+            EXPECT_EQ(results.size() % 2, 0u) << "a part was kept in half";
+            EXPECT_EQ(status.nCount, static_cast<int>(results.size()));
+            for (size_t i = 0; i < results.size(); ++i)
+                EXPECT_EQ(results[i].sName, EntryName(static_cast<int>(i)));
+        }
+    }
 }
 
 // A subkey added during the walk moves every index after it: an entry met
