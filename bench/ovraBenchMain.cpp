@@ -1,5 +1,5 @@
 // The benchmark's timed parts, one mode per process:
-//   ovra_bench scan N | scanonce | backup N | delete | restore N | views N | memory
+//   ovra_bench scan N | pairs N | scanonce | backup N | delete | restore N | views N | memory
 // Each prints "FIGURE name value" lines (medians of N runs, in ms) and
 // "INFO" lines; bench/run.sh runs the modes and the platform's reg tool
 // side by side and writes the report.
@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     g_hInstance = GetModuleHandleA(nullptr);
     InitCommonControls();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ovra_bench scan|scanonce|backup|delete|restore|views|memory [runs]\n");
+        std::fprintf(stderr, "usage: ovra_bench scan|pairs|scanonce|backup|delete|restore|views|memory [runs]\n");
         return 2;
     }
     const char* mode = argv[1];
@@ -30,6 +30,8 @@ int main(int argc, char** argv)
     ovra::RegistryBench bench;
     if (!std::strcmp(mode, "scan"))
         return bench.RunScan(runs);
+    if (!std::strcmp(mode, "pairs"))
+        return bench.RunPairs(runs);
     if (!std::strcmp(mode, "scanonce"))
         return bench.RunScanOnce();
     if (!std::strcmp(mode, "backup"))

@@ -8,11 +8,13 @@
 #include "checks/ovraRegWalk.h"
 #include "platform/ovraExistenceCache.h"
 #include "platform/ovraKeyCloser.h"
+#include "platform/ovraWorkerPool.h"
 #include "platform/ovraFileHandle.h"
 #include "platform/ovraAssert.h"
 #include "ui/ovraCommandIds.h"
 
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -130,16 +132,19 @@ void RegistryBench::ReportJobs(Floor& floor, int rounds)
             // The scan's answers end with its round: the floor, which
             // remembers nothing, must not be given them.
             ExistenceCache::Scope scope;
+            WorkerPool pool;
             JobStatus status;
             std::vector<JobResult> results;
             for (Job* job : m_catalogue.m_jobs) {
+                // Keys are closed beside the job, as in a scan, and the job's
+                // time ends when the last of them is closed. A scan makes
+                // one closer for all its jobs: making it is not timed.
+                std::unique_ptr<KeyCloser> closer(new KeyCloser);
                 const Stopwatch watch;
                 {
-                    // Keys are closed beside the job, as in a scan, and the
-                    // job's time ends when the last of them is closed.
-                    KeyCloser closer;
-                    const KeyCloser::Share closing(&closer);
+                    const KeyCloser::Share closing(closer.get());
                     job->OnRun(status, results);
+                    closer.reset();
                 }
                 jobMs[static_cast<size_t>(job->m_nId)].push_back(watch.Ms());
             }
@@ -208,6 +213,29 @@ int RegistryBench::RunScan(int runs)
     for (int i = 0; i < 200; ++i)
         GetFileAttributesA(file);
     std::printf("INFO attributes_call_ms %.3f\n", watch.Ms() / 200);
+    return 0;
+}
+
+int RegistryBench::RunPairs(int runs)
+{
+    Floor floor(true);
+    floor.Run();
+    Scan();
+    std::vector<double> ratios;
+    for (int i = 0; i < runs; ++i) {
+        double scanMs = 0;
+        if (i % 2)
+            scanMs = Scan();
+        const Stopwatch watch;
+        floor.Run();
+        const double floorMs = watch.Ms();
+        if (i % 2 == 0)
+            scanMs = Scan();
+        ratios.push_back(scanMs / floorMs);
+        std::printf("PAIR %.1f %.1f %.3f\n", scanMs, floorMs, scanMs / floorMs);
+    }
+    std::printf("FIGURE paired_ratio %.3f\n", Stopwatch::Median(ratios));
+    ReportJobs(floor, runs);
     return 0;
 }
 

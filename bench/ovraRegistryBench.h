@@ -25,6 +25,9 @@ public:
 
     int RunScan(int runs);
     int RunScanOnce();
+    // Only the paired runs of scan and floor and the jobs' shares, for a
+    // quick look between full runs.
+    int RunPairs(int runs);
     int RunBackup(int runs);
     int RunRestore(int runs);
     int RunDelete();
