@@ -15,7 +15,10 @@ FileTypesJob::FileTypesJob()
 }
 
 // The walks read the cancel flag before every entry; a cancelled walk ends
-// the job before anything is judged against what it did not see.
+// the job before anything is judged against what it did not see. The
+// Open With lists are judged against the applications, so those come
+// first; the rest is walked side by side, records kept as one walk after
+// the other would give them.
 void FileTypesJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
 {
     const ClassAreas areas;
@@ -24,12 +27,17 @@ void FileTypesJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
     if (status.bCancel)
         return;
     OpenWith openWith(areas, applications);
-    ScanClasses(status, results, areas, openWith);
-    if (status.bCancel)
-        return;
-    ScanSystemAssociations(status, results, areas);
-    if (!status.bCancel)
-        ShellHandlers::ReportMachineLists(*this, status, results, areas);
+    RegWalk::SideBySide(status, results, {
+        [&](std::vector<JobResult>& records) { ScanClasses(status, records, areas, openWith); },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ScanSystemAssociations(status, records, areas);
+        },
+        [&](std::vector<JobResult>& records) {
+            if (!status.bCancel)
+                ShellHandlers::ReportMachineLists(*this, status, records, areas);
+        },
+    });
 }
 
 ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas& areas, const ClassAreas::Area& area,

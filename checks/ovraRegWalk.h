@@ -96,11 +96,14 @@ public:
     // A key as section texts show it: its root's name, a backslash, the path.
     static std::string Section(HKEY root, const char* keyPath);
 
-private:
     // Calls walk for each slice of indexes 0 .. count - 1 side by side, then
-    // joins the slices' records into results in index order.
+    // joins the slices' records into results in index order; a list of
+    // fewer than splitFrom entries is one slice. Also for a list the job
+    // holds itself.
     static void Split(DWORD count, unsigned long splitFrom, JobStatus& status, std::vector<JobResult>& results,
                       const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk);
+
+private:
 
     // Calls task(i, found[i]) for i in 0 .. tasks - 1 side by side, each
     // thread sharing the caller's file-system answers and key closer.
