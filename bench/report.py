@@ -176,12 +176,10 @@ if job_shares:
     for job, share in job_shares.items():
         w("| %d | %.1f | %.1f | %.3f |" % (job, job_ms.get(job, float("nan")), floor_job_ms[job], share))
     w("")
-    w("`slowest_job_vs_its_floor` is the largest share, job %d's. Jobs 1 and 5 walk only lists shorter" %
+    w("`slowest_job_vs_its_floor` is the largest share, job %d's. Job 1 walks one list of about twenty" %
       slowest[0])
-    w("than 256 entries here, in one thread: they make the floor's own registry calls, so their share sits")
-    w("near 1.0, above or below it with the machine's load of the moment. Splitting lists of 128 entries")
-    w("or more, measured once on 2026-12-08, made job 5 slower (205 ms against 166 ms): starting the")
-    w("threads costs more than the short walk they share.")
+    w("shell folders in one thread, a few milliseconds on either side: it makes the floor's own registry")
+    w("calls, so its share sits near 1.0, above or below it with the machine's load of the moment.")
 w("")
 w("### scan_vs_floor")
 w("")
@@ -206,10 +204,13 @@ w("  it, and a missing answer is reused only for the very same spelling. One att
 w("  file from a folder, so the programs of command lines are looked up the same way (they were looked")
 w("  up with `FindFirstFileA`, which under Wine opens and lists the folder and made threads wait on")
 w("  each other).")
-w("- Second, a key with %s subkeys or values or more (the COM classes, the type libraries, the uninstall" % "256")
-w("  entries, the classes roots, shared DLLs, fonts, the program caches) is walked in eight slices side")
-w("  by side (`RegWalk::SplitSubkeys`, `RegWalk::SplitValues`), sharing those answers,")
-w("  and the slices' records are joined in index order. The floor walks in one thread. Each registry")
+w("- Second, a key with %s subkeys or values or more (the COM classes, the type libraries, the uninstall" % "64")
+w("  entries, the classes roots, shared DLLs, fonts, the program caches, the help files) is walked in")
+w("  eight slices side by side (`RegWalk::SplitSubkeys`, `RegWalk::SplitValues`), sharing those answers,")
+w("  and the slices' records are joined in index order; a section's separate keys are walked side by")
+w("  side too (`RegWalk::SideBySide`), their records joined in the section's order. The threads are")
+w("  started once per scan and kept (`platform/ovraWorkerPool.cpp`): under Wine starting one cost the")
+w("  starting thread about 2 ms, and a scan started about 80. The floor walks in one thread. Each registry")
 w("  call waits for Wine's server to answer; eight threads keep it busy while each waits. With every")
 one_thread = float(info.get("scan_one_thread_ms", "nan"))
 w("  key walked by one thread the scan took %.0f ms (median of 3 runs, after the pairs below), %.3f of" % (
