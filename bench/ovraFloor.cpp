@@ -124,7 +124,7 @@ int Floor::Values(HKEY root, const char* path, int how)
                 if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
                         ERROR_SUCCESS &&
                     Missing(name))
-                    missing += Reported(root, area, name, false);
+                    missing += Reported(key.Get(), name, false);
                 continue;
             }
             if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
@@ -134,7 +134,7 @@ int Floor::Values(HKEY root, const char* path, int how)
                 std::string program(name);
                 if (type == REG_SZ && (how == kNameOfString || CachedProgram(name, program)) &&
                     Missing(program.c_str()))
-                    missing += Reported(root, area, name, false);
+                    missing += Reported(key.Get(), name, false);
                 continue;
             }
             const char* text = Text(type, data, dataLength, expanded);
@@ -149,7 +149,7 @@ int Floor::Values(HKEY root, const char* path, int how)
                 text = joined;
             }
             if (how == kCommand ? CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead() : Missing(text))
-                missing += Reported(root, area, name, false);
+                missing += Reported(key.Get(), name, false);
         }
     }
     return missing;
@@ -191,7 +191,7 @@ int Floor::DefaultValues(HKEY root, const char* path, const char* format, const 
                 continue;
             // The searches an uninstall command needs follow from its parse.
             if (uninstall ? IsSuspiciousUninstallString(text) : Missing(text))
-                missing += Reported(root, area, name, true);
+                missing += Reported(key.Get(), name, true);
         }
     }
     return missing;
@@ -244,6 +244,13 @@ int Floor::Reported(HKEY root, const std::string& keyPath, const char* name, boo
     return 1;
 }
 
+// The same for an entry of a key the walk holds open, as the checks do.
+int Floor::Reported(HKEY parent, const char* name, bool key)
+{
+    RegText::EntryFitsCodePage(parent, name, key);
+    return 1;
+}
+
 // Each value names a Capabilities key, looked for in both views.
 int Floor::RegisteredApps()
 {
@@ -265,7 +272,7 @@ int Floor::RegisteredApps()
                 data[length < kSize ? length : kSize - 1] = '\0';
                 RegKey capabilities;
                 if (!capabilities.Open(root, data, KEY_READ) && !capabilities.Open(root, data, KEY_READ | KEY_WOW64_32KEY))
-                    missing += Reported(root, area, name, false);
+                    missing += Reported(key.Get(), name, false);
             }
         }
     }

@@ -42,6 +42,7 @@ private:
     int DefaultValues(HKEY root, const char* path, const char* format, const char* valueName, bool uninstall);
     int TypeLibraries();
     int Reported(HKEY root, const std::string& keyPath, const char* name, bool key);
+    int Reported(HKEY parent, const char* name, bool key);
     int RegisteredApps();
     int Sounds();
     // The file-types check's walks (ovraFloorFileTypes.cpp).

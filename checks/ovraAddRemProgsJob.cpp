@@ -56,7 +56,7 @@ void AddRemProgsJob::ScanPrograms(JobStatus& status, std::vector<JobResult>& res
                 // The shown text is cut to its buffer when name and command together
                 // do not fit; the record itself names the entry in full.
                 RegWalk::Report(*this, status, records, root, keyPath, name, kProblem, section,
-                                RegText::Display("%s = %s", name, command.c_str()), kKindKey);
+                                RegText::Display("%s = %s", name, command.c_str()), kKindKey, uninstall);
             });
         }
     }
@@ -88,7 +88,7 @@ void AddRemProgsJob::ScanFolders(JobStatus& status, std::vector<JobResult>& resu
             if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
                 return;
             RegWalk::Report(*this, status, results, HKEY_LOCAL_MACHINE, keyPath, value.name, kProblem, keyPath,
-                            value.name, kKindValue);
+                            value.name, kKindValue, value.key);
         });
     }
 }

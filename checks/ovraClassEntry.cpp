@@ -226,7 +226,7 @@ bool ClassEntry::OnlyDescriptiveValues(HKEY entry) const
     return true;
 }
 
-void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult>& records) const
+void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY parent) const
 {
     if (!m_bWhole) {
         for (const Part& part : m_dead)
@@ -242,7 +242,7 @@ void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult
              RegQueryValueExA(entry.Get(), "URL Protocol", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
         problem = "URL protocol is invalid";
     RegWalk::Report(job, status, records, m_hRoot, m_strParent.c_str(), m_strName.c_str(), problem,
-                    m_dead.front().section, m_dead.front().value, kKindKey);
+                    m_dead.front().section, m_dead.front().value, kKindKey, parent);
 }
 
 bool ClassEntry::InsideWholeEntry(HKEY root, const char* path)

@@ -52,7 +52,8 @@ public:
     const std::string& Path() const { return m_strPath; }
 
     // Appends the entry's records: the whole entry or its dead parts.
-    void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records) const;
+    // parent is the key the entry is in, open.
+    void Report(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY parent) const;
 
     // True when the key path below root (HKEY_CURRENT_USER or
     // HKEY_LOCAL_MACHINE) lies inside a class entry that a scan reports

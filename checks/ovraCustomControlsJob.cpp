@@ -116,7 +116,7 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
             RegWalk::Report(*this, status, results, root, classKey, spelt.c_str(), kProblem, section, value, kKindKey);
         return;
     }
-    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey);
+    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey, classes);
 }
 
 // The smallest key that holds only dead registrations: the library's key
@@ -149,7 +149,8 @@ void CustomControlsJob::ScanTypeLibraries(JobStatus& status, std::vector<JobResu
                         .c_str());
                 RegWalk::Report(*this, status, records, HKEY_CLASSES_ROOT, whole ? area.c_str() : libraryPath,
                                 whole ? library : version.version.c_str(), kProblem, section,
-                                RegText::Display("(Default) = %s", version.path.c_str()), kKindKey);
+                                RegText::Display("(Default) = %s", version.path.c_str()), kKindKey,
+                                whole ? typeLib : nullptr);
                 if (whole)
                     break;
             }

@@ -46,7 +46,7 @@ ClassEntry FileTypesJob::Judge(HKEY parentKey, const ClassAreas& areas, const Cl
 {
     ClassEntry entry(area.root, parent, name, kind);
     entry.Read(parentKey);
-    entry.Report(*this, status, records);
+    entry.Report(*this, status, records, parentKey);
     if (entry.Holding() & ClassEntry::kShellex)
         ShellHandlers::ReportLists(*this, status, records, areas, area.root, entry.Path());
     return entry;

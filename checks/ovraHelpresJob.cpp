@@ -73,7 +73,7 @@ void HelpresJob::ScanHelp(JobStatus& status, std::vector<JobResult>& results, co
             RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name,
                             RegText::Display("Help file %s doesn't exist", value.name),
                             RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
-                            RegText::Display("%s = %s", value.name, folderText), kKindValue);
+                            RegText::Display("%s = %s", value.name, folderText), kKindValue, value.key);
         });
     }
 }

@@ -126,15 +126,15 @@ void OpenWith::ReportPrograms(const Job& job, JobStatus& status, std::vector<Job
                               const std::string& list) const
 {
     const std::string section = RegWalk::Section(root, list.c_str());
-    RegWalk::Subkeys(root, list.c_str(), nullptr, [&](HKEY, const char* name) {
+    RegWalk::Subkeys(root, list.c_str(), nullptr, [&](HKEY parent, const char* name) {
         if (IsProgramName(name) && !ProgramLives(name, RegText::OwnerOf(root)))
             RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
-                            RegWalk::Section(root, (list + "\\" + name).c_str()), name, kKindKey);
+                            RegWalk::Section(root, (list + "\\" + name).c_str()), name, kKindKey, parent);
     });
     RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
         if (IsProgramName(value.name) && !ProgramLives(value.name, RegText::OwnerOf(root)))
             RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
-                            kKindValue);
+                            kKindValue, value.key);
     });
 }
 

@@ -69,7 +69,7 @@ void WalkValueIndexes(HKEY key, DWORD first, DWORD end, RegWalk::Data what, cons
         if (what == RegWalk::Data::kTypeAndData &&
             !RegText::FromWide(type, reinterpret_cast<const BYTE*>(wideData), dataLength, data, length))
             continue;
-        RegValue value{name, type, data, length};
+        RegValue value{name, type, data, length, key};
         PathViews::Forget();
         visit(value);
     }
@@ -221,11 +221,12 @@ void RegWalk::RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
 
 void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                      const char* keyPath, const char* name, std::string problem, std::string section,
-                     std::string value, int32_t kind)
+                     std::string value, int32_t kind, HKEY parent)
 {
     // A record is shown only when the backup can save what it names and put
     // it back the same: no name or string data the code page cannot hold.
-    if (!RegText::EntryFitsCodePage(root, keyPath, name, kind == kKindKey))
+    if (parent ? !RegText::EntryFitsCodePage(parent, name, kind == kKindKey)
+               : !RegText::EntryFitsCodePage(root, keyPath, name, kind == kKindKey))
         return;
     JobResult record;
     record.hRoot = RootValue(root);

@@ -20,6 +20,7 @@ struct RegValue {
     DWORD type;
     char* data;
     DWORD length;
+    HKEY key; // the key walked, open during the visit
 };
 
 // The walks every check makes: open a key for reading, read the count once,
@@ -83,9 +84,11 @@ public:
 
     // Appends one ticked record of job and counts it, unless what it names
     // holds text the code page cannot hold exactly (RegText::EntryFitsCodePage).
+    // parent, when the caller has it, is the key at keyPath, open: it is
+    // not opened again.
     static void Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                        const char* keyPath, const char* name, std::string problem, std::string section,
-                       std::string value, int32_t kind);
+                       std::string value, int32_t kind, HKEY parent = nullptr);
 
     // A predefined root as the 32-bit value records carry.
     static uint32_t RootValue(HKEY root);

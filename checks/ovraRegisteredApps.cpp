@@ -100,7 +100,7 @@ void RegisteredApps::Report(const Job& job, JobStatus& status, std::vector<JobRe
                     return;
                 RegWalk::Report(job, status, results, root, area.c_str(), value.name,
                                 "Registered application is invalid", section,
-                                RegText::Display("%s = %s", value.name, path), kKindValue);
+                                RegText::Display("%s = %s", value.name, path), kKindValue, value.key);
             });
         }
     }

@@ -31,7 +31,7 @@ void RegistryIntegrityJob::OnRun(JobStatus& status, std::vector<JobResult>& resu
                 return;
             RegWalk::Report(*this, status, results, HKEY_CURRENT_USER, keyPath, value.name, "Value is invalid.",
                             RegText::Display("HKEY_CURRENT_USER\\%s", keyPath),
-                            RegText::Display("%s = %s", value.name, text), kKindValue);
+                            RegText::Display("%s = %s", value.name, text), kKindValue, value.key);
         });
     }
 }

@@ -28,7 +28,7 @@ void SharedProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
             if (!FileUtils::IsFullPath(value.name) || FileUtils::FileExits(value.name))
                 return;
             RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name, "Value is invalid",
-                            keyPath, value.name, kKindValue);
+                            keyPath, value.name, kKindValue, value.key);
         });
     }
 }

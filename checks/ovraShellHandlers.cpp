@@ -42,7 +42,7 @@ void ShellHandlers::ReportHandlers(const Job& job, JobStatus& status, std::vecto
             return;
         RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
                         RegWalk::Section(root, (list + "\\" + name).c_str()),
-                        byName ? std::string(name) : RegText::Display("(Default) = %s", text), kKindKey);
+                        byName ? std::string(name) : RegText::Display("(Default) = %s", text), kKindKey, parent);
     });
 }
 
@@ -63,7 +63,7 @@ void ShellHandlers::ReportMachineLists(const Job& job, JobStatus& status, std::v
                                                         : nullptr;
                 RegWalk::Report(job, status, records, root, area.c_str(), value.name, kProblem, section,
                                 text ? RegText::Display("%s = %s", value.name, text) : std::string(value.name),
-                                kKindValue);
+                                kKindValue, value.key);
             });
         }
     }

@@ -85,7 +85,7 @@ void SoftwareLocationsJob::ScanAppFolders(JobStatus& status, std::vector<JobResu
                     return;
                 RegWalk::Report(*this, status, results, root, keyPath, name, kProblem,
                                 RegText::Display("%s\\%s\\%s", RegWalk::RootName(root), keyPath, name),
-                                RegText::Display("(Default) = %s", path), kKindKey);
+                                RegText::Display("(Default) = %s", path), kKindKey, parent);
             });
         }
     }
@@ -113,7 +113,7 @@ void SoftwareLocationsJob::ScanMRUCache(JobStatus& status, std::vector<JobResult
                 if (!shown || !IsDead(program.c_str()))
                     return;
                 RegWalk::Report(*this, status, records, HKEY_CURRENT_USER, keyPath, value.name, kProblem, section,
-                                RegText::Display("%s = %s", value.name, shown), kKindValue);
+                                RegText::Display("%s = %s", value.name, shown), kKindValue, value.key);
             });
         }
     }
@@ -147,7 +147,7 @@ void SoftwareLocationsJob::ScanCompatLists(JobStatus& status, std::vector<JobRes
                                                   : nullptr;
                 RegWalk::Report(*this, status, records, list.root, keyPath, value.name, kProblem, section,
                                 flags ? RegText::Display("%s = %s", value.name, flags) : std::string(value.name),
-                                kKindValue);
+                                kKindValue, value.key);
             });
         }
     }

@@ -41,7 +41,7 @@ void StartupProgsJob::OnRun(JobStatus& status, std::vector<JobResult>& results)
                 if (!text || !CommandLine::Read(text, CommandLine::Kind::kStartup).IsDead())
                     return;
                 RegWalk::Report(*this, status, results, root, keyPath, value.name, "Value is invalid", section,
-                                RegText::Display("%s = %s", value.name, text), kKindValue);
+                                RegText::Display("%s = %s", value.name, text), kKindValue, value.key);
             });
         }
     }

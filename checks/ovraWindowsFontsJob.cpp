@@ -82,7 +82,7 @@ void WindowsFontsJob::ScanKey(JobStatus& status, std::vector<JobResult>& results
             return;
         RegWalk::Report(*this, status, records, HKEY_LOCAL_MACHINE, keyPath, value.name, "Font item is invalid",
                         RegText::Display("HKEY_LOCAL_MACHINE\\%s", keyPath),
-                        RegText::Display("%s = %s", value.name, text), kKindValue);
+                        RegText::Display("%s = %s", value.name, text), kKindValue, value.key);
     });
 }
 

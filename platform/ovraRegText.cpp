@@ -179,10 +179,15 @@ bool RegText::EntryFitsCodePage(HKEY root, const char* keyPath, const char* name
     RegKey parent;
     if (!parent.Open(root, keyPath, KEY_READ))
         return true;
+    return EntryFitsCodePage(parent.Get(), name, subkey);
+}
+
+bool RegText::EntryFitsCodePage(HKEY parent, const char* name, bool subkey)
+{
     if (!subkey)
-        return ValueFitsCodePage(parent.Get(), name);
+        return ValueFitsCodePage(parent, name);
     RegKey key;
-    if (!key.Open(parent.Get(), name, KEY_READ))
+    if (!key.Open(parent, name, KEY_READ))
         return true;
     return TreeFitsCodePage(key.Get());
 }

@@ -67,6 +67,8 @@ public:
     // The same for an entry below keyPath: its value name, or (subkey) its
     // subkey name with the whole tree below it.
     static bool EntryFitsCodePage(HKEY root, const char* keyPath, const char* name, bool subkey);
+    // The same below parent, the key at keyPath already open.
+    static bool EntryFitsCodePage(HKEY parent, const char* name, bool subkey);
 
     // Writes a path or key path into buffer (kRegTextSize bytes). False when
     // it does not fit: such a path is never judged or opened.
