@@ -1,5 +1,6 @@
 // The help files check against the prefix's real registry and drives.
 #include "checks/ovraHelpresJob.h"
+#include "checks/ovraRegWalk.h"
 #include "ovraTestRecords.h"
 #include "ovraTestRegistry.h"
 
@@ -13,6 +14,8 @@ const char kHelp[] = "SOFTWARE\\Microsoft\\Windows\\Help";
 const char kHtmlHelp[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
 const char kDir[] = "C:\\ovra_checks_test";
 const int kJobId = 5;
+const char kSounds[] = "AppEvents\\Schemes\\Apps\\OvraApp";
+const int kSoundPrograms = 6;
 
 std::string Dead(const std::string& key, const std::string& name, const std::string& folder)
 {
@@ -33,6 +36,8 @@ protected:
     {
         delete_tree(HKEY_LOCAL_MACHINE, kHelp);
         delete_tree(HKEY_LOCAL_MACHINE, kHtmlHelp);
+        for (int program = 0; program < kSoundPrograms; ++program)
+            delete_tree(HKEY_CURRENT_USER, (kSounds + std::to_string(program)).c_str());
         remove_dir_tree(kDir);
     }
     void Add(const char* key, const std::string& name, const std::string& folder)
@@ -113,4 +118,32 @@ TEST_F(Helpres, CancelIsReadBeforeEachKeyOnly)
     job.ScanHelp(status, results, kHelp);
     EXPECT_EQ(results.size(), 2u);
     EXPECT_EQ(status.nCount, 2);
+}
+
+// Programs' sound events, enough programs to be walked side by side: each
+// dead sound is found once, in the order one thread finds them.
+TEST_F(Helpres, SoundEventsOfManyProgramsComeInOneThreadsOrder)
+{
+    for (int program = 0; program < kSoundPrograms; ++program)
+        for (int event = 0; event < 3; ++event) {
+            const std::string key = kSounds + std::to_string(program) + "\\Event" + std::to_string(event);
+            const bool dead = (program + event) % 3 == 0;
+            add_sz(HKEY_CURRENT_USER, (key + "\\.Current").c_str(), nullptr,
+                   dead ? "C:\\ovra_checks_test\\gone.wav" : "C:\\ovra_checks_test\\present.hlp");
+            add_sz(HKEY_CURRENT_USER, (key + "\\.Default").c_str(), nullptr, "ding.wav");
+        }
+    const auto found = [&](int slices) {
+        const int before = ovra::RegWalk::s_nSlices;
+        ovra::RegWalk::s_nSlices = slices;
+        std::vector<std::string> paths;
+        for (const ovra::JobResult& record : RunJob(job))
+            if (record.sKeyPath.find("OvraApp") != std::string::npos)
+                paths.push_back(record.sKeyPath);
+        ovra::RegWalk::s_nSlices = before;
+        return paths;
+    };
+    const std::vector<std::string> byOne = found(1);
+    ASSERT_EQ(byOne.size(), 6u);
+    EXPECT_EQ(byOne.front(), std::string(kSounds) + "0\\Event0\\.Current");
+    EXPECT_EQ(found(8), byOne);
 }

@@ -5,8 +5,10 @@
 // test_code_page.cp932 entry starts this program under a Japanese locale).
 #include "backup/ovraExecutor.h"
 #include "checks/ovraCustomControlsJob.h"
+#include "checks/ovraFileTypesJob.h"
 #include "checks/ovraHelpresJob.h"
 #include "checks/ovraSharedProgsJob.h"
+#include "checks/ovraSoftwareLocationsJob.h"
 #include "checks/ovraStartupProgsJob.h"
 #include "checks/ovraSweepline.h"
 #include "ovraBackupTestFiles.h"
@@ -256,4 +258,44 @@ TEST_F(CodePageTest, DoubleByteCharactersAreNeverCutApart)
     EXPECT_TRUE(executor.RestoreRecords(file, saved, manager));
     CloseHandle(file);
     EXPECT_EQ(dump_tree_w(HKEY_CURRENT_USER, kKeyW), before);
+}
+
+// A dead entry reported whole is judged by the key its walk holds open: a
+// name the code page cannot hold anywhere inside it keeps the entry from
+// being reported, in every check that reports whole keys so.
+TEST_F(CodePageTest, AForeignNameInsideADeadEntryKeepsItUnreported)
+{
+    if (HoldsForeignText())
+        GTEST_SKIP() << "code page " << GetACP() << " holds the test's foreign text";
+    ovra::SoftwareLocationsJob locations;
+    ovra::FileTypesJob fileTypes;
+    ovra::CustomControlsJob controls;
+    const struct {
+        ovra::Job* job;
+        HKEY root;
+        const wchar_t* entry;  // the key reported whole
+        const wchar_t* value;  // below it, the key whose default value is dead
+        const wchar_t* data;
+        const char* name;      // the record's name
+        const wchar_t* inside; // where below it the foreign name goes, out of the check's own sight
+    } kRows[] = {
+        {&locations, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ovra_cp_app.exe",
+         L"", L"C:\\ovra_cp_test\\gone\\app.exe", "ovra_cp_app.exe", L""},
+        {&fileTypes, HKEY_CURRENT_USER, L"Software\\Classes\\ovra_cp_type", L"shell\\open\\command",
+         L"\"C:\\ovra_cp_test\\gone\\app.exe\" \"%1\"", "ovra_cp_type", L"\\shell\\open"},
+        {&fileTypes, HKEY_CURRENT_USER,
+         L"Software\\Classes\\*\\shellex\\ContextMenuHandlers\\OvraCpHandler", L"",
+         L"{0badc0de-0000-4000-8000-00000000c0de}", "OvraCpHandler", L""},
+        {&controls, HKEY_CLASSES_ROOT, L"TypeLib\\{0badc0de-0000-4000-8000-00000000c0df}", L"1.0\\0\\win32",
+         L"C:\\ovra_cp_test\\gone\\lib.tlb", "{0badc0de-0000-4000-8000-00000000c0df}", L""},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.name);
+        const std::wstring entry = row.entry;
+        add_sz_w(row.root, (*row.value ? entry + L"\\" + row.value : entry).c_str(), nullptr, row.data);
+        EXPECT_EQ(Names(RunJob(*row.job), row.name), std::vector<std::string>{row.name}) << "the plain entry";
+        add_sz_w(row.root, (entry + row.inside + L"\\" + kLodz).c_str(), L"v", L"x");
+        EXPECT_TRUE(Names(RunJob(*row.job), row.name).empty()) << "the entry holding a foreign name";
+        delete_tree_w(row.root, row.entry);
+    }
 }

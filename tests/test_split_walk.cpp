@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -213,17 +214,20 @@ TEST_F(SplitWalk, ACancelledScanVisitsNothing)
 
 TEST_F(SplitWalk, TasksWhoseThreadsCannotStartRunOnTheCallingThread)
 {
-    // More than the address space of either build can hold.
-    ovra::Workers::s_nStackReserve = sizeof(size_t) == 8 ? static_cast<size_t>(1) << 62 : 0x7FF00000;
-    std::vector<int> ran(6, 0);
-    std::set<DWORD> ranOn;
-    ovra::Workers::Run(6, [&](int index) {
-        ++ran[static_cast<size_t>(index)];
-        ranOn.insert(GetCurrentThreadId());
-    });
-    ovra::Workers::s_nStackReserve = 0;
-    EXPECT_EQ(ran, std::vector<int>(6, 1));
-    EXPECT_EQ(ranOn, std::set<DWORD>{GetCurrentThreadId()});
+    for (bool pooled : {false, true}) {
+        std::unique_ptr<ovra::WorkerPool> pool(pooled ? new ovra::WorkerPool : nullptr);
+        // More than the address space of either build can hold.
+        ovra::Workers::s_nStackReserve = sizeof(size_t) == 8 ? static_cast<size_t>(1) << 62 : 0x7FF00000;
+        std::vector<int> ran(6, 0);
+        std::set<DWORD> ranOn;
+        ovra::Workers::Run(6, [&](int index) {
+            ++ran[static_cast<size_t>(index)];
+            ranOn.insert(GetCurrentThreadId());
+        });
+        ovra::Workers::s_nStackReserve = 0;
+        EXPECT_EQ(ran, std::vector<int>(6, 1)) << "pooled " << pooled;
+        EXPECT_EQ(ranOn, std::set<DWORD>{GetCurrentThreadId()}) << "pooled " << pooled;
+    }
 }
 
 TEST_F(SplitWalk, APoolRunsEveryTaskOnceAndKeepsItsThreadsForTheNextRun)
