@@ -172,8 +172,9 @@ void RegWalk::SideBySide(JobStatus& status, std::vector<JobResult>& results, con
     OVRA_ASSERT(parts.size() <= static_cast<size_t>(Workers::kMaxTasks), "ovraRegWalk");
     std::vector<std::vector<JobResult>> found(parts.size());
     // Whether the cancel flag was set when each part ended: a part that ended
-    // before it was set walked its whole list.
-    std::unique_ptr<bool[]> cancelled(new bool[parts.size()]());
+    // before it was set walked its whole list. Not vector<bool>, whose
+    // elements share bytes: each thread writes its own.
+    std::vector<char> cancelled(parts.size(), 0);
     if (s_nSlices == 1) {
         for (size_t part = 0; part < parts.size() && !status.bCancel; ++part) {
             parts[part](found[part]);

@@ -38,11 +38,10 @@ WorkerPool* WorkerPool::Active()
 
 bool WorkerPool::Hand(const std::function<void(int)>& task, int index, Batch& batch)
 {
-    Worker* worker = nullptr;
     {
         CriticalSection::Guard guard(m_lock);
         if (!m_idle.empty()) {
-            worker = m_idle.back();
+            Worker* worker = m_idle.back();
             m_idle.pop_back();
             worker->pTask = &task;
             worker->nIndex = index;
@@ -53,6 +52,7 @@ bool WorkerPool::Hand(const std::function<void(int)>& task, int index, Batch& ba
         }
         if (static_cast<int>(m_workers.size()) >= kMaxThreads)
             return false;
+        ++batch.nLeft;
     }
     // A new thread, started outside the lock: it takes the lock before it
     // looks at its task, and joins the pool only once it has started.
@@ -61,10 +61,6 @@ bool WorkerPool::Hand(const std::function<void(int)>& task, int index, Batch& ba
     fresh->pTask = &task;
     fresh->nIndex = index;
     fresh->pBatch = &batch;
-    {
-        CriticalSection::Guard guard(m_lock);
-        ++batch.nLeft;
-    }
     const SIZE_T reserve = Workers::s_nStackReserve;
     fresh->hThread = CreateThread(nullptr, reserve, &WorkerPool::ThreadProc, fresh.get(),
                                   reserve ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0, nullptr);
