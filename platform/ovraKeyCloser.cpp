@@ -8,22 +8,24 @@ thread_local KeyCloser* t_pActive = nullptr;
 
 } // namespace
 
-KeyCloser::KeyCloser()
-    : m_hStop(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_hThread(nullptr), m_nClosedAtOnce(0),
-      m_bCannotStart(m_hStop == nullptr)
+KeyCloser::KeyCloser() : m_hThread(nullptr), m_nClosedAtOnce(0), m_bStop(false), m_bCannotStart(false)
 {
+    InitializeConditionVariable(&m_work);
+    InitializeConditionVariable(&m_room);
 }
 
 KeyCloser::~KeyCloser()
 {
     if (m_hThread) {
-        SetEvent(m_hStop);
+        {
+            CriticalSection::Guard guard(m_lock);
+            m_bStop = true;
+            WakeConditionVariable(&m_work);
+        }
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
     }
     CloseQueued(); // what a thread handed over after the closer's last look
-    if (m_hStop)
-        CloseHandle(m_hStop);
 }
 
 KeyCloser* KeyCloser::Active()
@@ -50,6 +52,12 @@ bool KeyCloser::Take(HKEY key)
         if (m_bCannotStart)
             return false;
     }
+    // A thread that runs far ahead of the closer waits for it: keys still
+    // open at the end of a walk would keep the scan waiting alone for them.
+    while (m_queue.size() >= kMostWaiting)
+        m_lock.Sleep(m_room);
+    if (m_queue.empty())
+        WakeConditionVariable(&m_work);
     m_queue.push_back(key);
     return true;
 }
@@ -60,27 +68,28 @@ void KeyCloser::CloseQueued()
     for (;;) {
         {
             CriticalSection::Guard guard(m_lock);
+            batch.clear();
             batch.swap(m_queue);
+            WakeAllConditionVariable(&m_room);
         }
         if (batch.empty())
             return;
         for (HKEY key : batch)
             RegCloseKey(key);
-        batch.clear();
     }
 }
 
-// Closes what is queued, then waits a moment for more, until stopped; the
-// last round closes what came in meanwhile.
+// Closes what is queued, then sleeps until more comes or it is stopped.
 DWORD WINAPI KeyCloser::ThreadProc(void* param)
 {
     KeyCloser* closer = static_cast<KeyCloser*>(param);
     for (;;) {
         closer->CloseQueued();
-        if (WaitForSingleObject(closer->m_hStop, 1) == WAIT_OBJECT_0) {
-            closer->CloseQueued();
+        CriticalSection::Guard guard(closer->m_lock);
+        while (closer->m_queue.empty() && !closer->m_bStop)
+            closer->m_lock.Sleep(closer->m_work);
+        if (closer->m_queue.empty())
             return 0;
-        }
     }
 }
 

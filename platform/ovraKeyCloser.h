@@ -39,11 +39,16 @@ private:
     // Keys closed at once before the closer's thread starts.
     static const unsigned kCloseAtOnce = 64;
 
-    CriticalSection m_lock; // guards every member below but m_hStop
+    // Keys waiting for the closer, past which a thread waits too.
+    static const size_t kMostWaiting = 1024;
+
+    CriticalSection m_lock; // guards every member below
     std::vector<HKEY> m_queue;
-    HANDLE m_hStop;   // set when the closer is destroyed
-    HANDLE m_hThread; // null until started
+    CONDITION_VARIABLE m_work; // the queue is no longer empty, or stop
+    CONDITION_VARIABLE m_room; // the closer took a new batch
+    HANDLE m_hThread;          // null until started
     unsigned m_nClosedAtOnce;
+    bool m_bStop;
     bool m_bCannotStart;
 };
 

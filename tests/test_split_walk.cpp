@@ -170,7 +170,9 @@ TEST_F(SplitWalk, EveryKeyHandedToACloserIsClosedWhenItEnds)
     {
         ovra::KeyCloser closer;
         const ovra::KeyCloser::Share closing(&closer);
-        for (int i = 0; i < 1000; ++i) { // the last ones still queued at the end
+        // More than the closer lets wait, so the thread also waits for it; the
+        // last ones are still queued at the end.
+        for (int i = 0; i < 3000; ++i) {
             ovra::RegKey key;
             ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ));
             handed.push_back(key.Get());
