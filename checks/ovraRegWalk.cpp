@@ -8,6 +8,8 @@
 #include "platform/ovraRegKey.h"
 #include "platform/ovraWorkers.h"
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <unordered_set>
 #include <utility>
@@ -88,7 +90,7 @@ std::string Identity(const JobResult& record)
 
 } // namespace
 
-// Eight slices: every registry call waits for its answer (under Wine a round
+// Eight threads: every registry call waits for its answer (under Wine a round
 // trip to one server process), so threads that wait side by side walk
 // 20,000 classes in a fraction of the time one takes, even on two cores.
 // Under Wine 8 on two cores, eight walked the benchmark's classes faster
@@ -146,12 +148,19 @@ void RegWalk::Split(DWORD count, unsigned long splitFrom, JobStatus& status, std
                     const std::function<void(DWORD first, DWORD end, std::vector<JobResult>& records)>& walk)
 {
     OVRA_ASSERT(s_nSlices >= 1 && s_nSlices <= Workers::kMaxTasks, "ovraRegWalk");
-    const int slices = count < splitFrom ? 1 : s_nSlices;
-    std::vector<std::vector<JobResult>> found(static_cast<size_t>(slices));
-    RunShared(slices, found, [&](int slice, std::vector<JobResult>& records) {
-        const DWORD first = static_cast<DWORD>(static_cast<unsigned long long>(count) * slice / slices);
-        const DWORD end = static_cast<DWORD>(static_cast<unsigned long long>(count) * (slice + 1) / slices);
-        walk(first, end, records);
+    const int threads = count < splitFrom ? 1 : s_nSlices;
+    // Each thread takes the next slice until none is left: entries differ
+    // in cost, and with slices of one size per thread a thread whose entries
+    // were quick would sit idle while another walks on.
+    const DWORD slices = threads == 1 ? 1 : std::min<DWORD>(count, static_cast<DWORD>(threads) * kSlicesPerThread);
+    std::vector<std::vector<JobResult>> found(slices);
+    std::atomic<DWORD> next(0);
+    RunShared(threads, [&](int) {
+        for (DWORD slice = next++; slice < slices; slice = next++) {
+            const DWORD first = static_cast<DWORD>(static_cast<unsigned long long>(count) * slice / slices);
+            const DWORD end = static_cast<DWORD>(static_cast<unsigned long long>(count) * (slice + 1) / slices);
+            walk(first, end, found[slice]);
+        }
     });
     // An entry added or removed during the walk moves the indexes after it,
     // so one entry can be met twice, by one slice or by two: only its first
@@ -181,8 +190,8 @@ void RegWalk::SideBySide(JobStatus& status, std::vector<JobResult>& results, con
             cancelled[part] = status.bCancel;
         }
     } else {
-        RunShared(static_cast<int>(parts.size()), found, [&](int part, std::vector<JobResult>& records) {
-            parts[static_cast<size_t>(part)](records);
+        RunShared(static_cast<int>(parts.size()), [&](int part) {
+            parts[static_cast<size_t>(part)](found[static_cast<size_t>(part)]);
             cancelled[static_cast<size_t>(part)] = status.bCancel;
         });
     }
@@ -200,8 +209,7 @@ void RegWalk::SideBySide(JobStatus& status, std::vector<JobResult>& results, con
     }
 }
 
-void RegWalk::RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
-                        const std::function<void(int task, std::vector<JobResult>& records)>& task)
+void RegWalk::RunShared(int tasks, const std::function<void(int task)>& task)
 {
     ExistenceCache* answers = ExistenceCache::Active();
     // The threads close their keys through the scan's closer, or one of the
@@ -216,7 +224,7 @@ void RegWalk::RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
     Workers::Run(tasks, [&](int index) {
         const ExistenceCache::Share share(answers);
         const KeyCloser::Share closing(closer);
-        task(index, found[static_cast<size_t>(index)]);
+        task(index);
     });
 }
 

@@ -44,8 +44,8 @@ public:
     using SplitVisit = std::function<void(HKEY parent, const char* name, std::vector<JobResult>& records)>;
 
     // Subkeys for the keys that hold thousands of entries: the index range
-    // is cut into slices walked side by side on threads of their own, and
-    // the slices' records are then appended to results in index order, so
+    // is cut into slices that threads of their own take in turn and walk
+    // side by side, and the slices' records are then appended to results in index order, so
     // results hold what one thread walking in order would have found. Each
     // registry question waits for its answer; walked side by side, the waits
     // overlap. The cancel flag of status is read before each index, and all
@@ -76,9 +76,9 @@ public:
     using Part = std::function<void(std::vector<JobResult>& records)>;
     static void SideBySide(JobStatus& status, std::vector<JobResult>& results, const std::vector<Part>& parts);
 
-    // The slices a split walk cuts kSplitFrom entries or more into (1 to
-    // Workers::kMaxTasks). Tests and the benchmark set 1 to compare with
-    // one thread.
+    // The threads a split walk of kSplitFrom entries or more runs on (1 to
+    // Workers::kMaxTasks), each taking kSlicesPerThread slices on average.
+    // Tests and the benchmark set 1 to compare with one thread.
     static const unsigned long kSplitFrom = 64;
     static int s_nSlices;
 
@@ -108,10 +108,12 @@ public:
 
 private:
 
-    // Calls task(i, found[i]) for i in 0 .. tasks - 1 side by side, each
-    // thread sharing the caller's file-system answers and key closer.
-    static void RunShared(int tasks, std::vector<std::vector<JobResult>>& found,
-                          const std::function<void(int task, std::vector<JobResult>& records)>& task);
+    // The slices of a split walk per thread.
+    static const DWORD kSlicesPerThread = 4;
+
+    // Calls task(i) for i in 0 .. tasks - 1 side by side, each thread
+    // sharing the caller's file-system answers and key closer.
+    static void RunShared(int tasks, const std::function<void(int task)>& task);
 };
 
 } // namespace ovra
