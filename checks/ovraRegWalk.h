@@ -45,8 +45,9 @@ public:
 
     // Subkeys for the keys that hold thousands of entries: the index range
     // is cut into slices that threads of their own take in turn and walk
-    // side by side, and the slices' records are then appended to results in index order, so
-    // results hold what one thread walking in order would have found. Each
+    // side by side, and the slices' records are then appended to results
+    // in index order, so results hold what one thread walking in order
+    // would have found. Each
     // registry question waits for its answer; walked side by side, the waits
     // overlap. The cancel flag of status is read before each index, and all
     // threads use the calling thread's file-system answers. A visit may run
