@@ -123,28 +123,48 @@ void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobR
 }
 
 void OpenWith::ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                              const std::string& list) const
+                              const std::string& list)
 {
     const std::string section = RegWalk::Section(root, list.c_str());
-    RegWalk::Subkeys(root, list.c_str(), nullptr, [&](HKEY parent, const char* name) {
-        if (IsProgramName(name) && !ProgramLives(name, RegText::OwnerOf(root)))
-            RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
-                            RegWalk::Section(root, (list + "\\" + name).c_str()), name, kKindKey, parent);
-    });
-    RegWalk::Values(root, list.c_str(), RegWalk::Data::kNone, [&](RegValue& value) {
-        if (IsProgramName(value.name) && !ProgramLives(value.name, RegText::OwnerOf(root)))
-            RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
-                            kKindValue, value.key);
-    });
+    const RegText::Owner owner = RegText::OwnerOf(root);
+    RegWalk::SubkeysAndValues(
+        root, list.c_str(), RegWalk::Data::kNone,
+        [&](HKEY parent, const char* name) {
+            if (IsProgramName(name) && !ProgramLives(name, owner))
+                RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
+                                RegWalk::Section(root, (list + "\\" + name).c_str()), name, kKindKey, parent);
+        },
+        [&](RegValue& value) {
+            if (IsProgramName(value.name) && !ProgramLives(value.name, owner))
+                RegWalk::Report(job, status, records, root, list.c_str(), value.name, kProblem, section, value.name,
+                                kKindValue, value.key);
+        });
 }
 
-// An Applications entry the walk did not list (it was added since) is
-// looked up again: found, it counts as live.
-bool OpenWith::ProgramLives(const char* name, RegText::Owner owner) const
+bool OpenWith::ProgramLives(const char* name, RegText::Owner owner)
 {
     const std::string folded = Folded(name);
     if (m_applications.live.count(folded))
         return true;
+    // Many extensions list the same few programs: each of the others is
+    // judged once per kind of list in a scan, as each file is looked at once.
+    const std::pair<std::string, RegText::Owner> asked(folded, owner);
+    {
+        CriticalSection::Guard guard(m_lock);
+        const auto known = m_programs.find(asked);
+        if (known != m_programs.end())
+            return known->second;
+    }
+    const bool lives = Resolves(name, folded, owner);
+    CriticalSection::Guard guard(m_lock);
+    m_programs[asked] = lives;
+    return lives;
+}
+
+// An Applications entry the walk did not list (it was added since) is
+// looked up again: found, it counts as live.
+bool OpenWith::Resolves(const char* name, const std::string& folded, RegText::Owner owner) const
+{
     const std::string application = "Applications\\" + std::string(name);
     if (!m_applications.seen.count(folded) && m_areas.Registered(application.c_str(), RegText::Owner::kUser))
         return true;

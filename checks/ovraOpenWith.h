@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ovra {
@@ -52,14 +54,15 @@ public:
     // is not missing, or the system's search order, which answers "found"
     // whenever a place it would search could not be searched. A
     // machine-wide list's program may also be any user's.
-    bool ProgramLives(const char* name, RegText::Owner owner) const;
+    bool ProgramLives(const char* name, RegText::Owner owner);
 
     // The name folded as the registry compares names.
     static std::string Folded(const char* name);
 
 private:
     void ReportPrograms(const Job& job, JobStatus& status, std::vector<JobResult>& records, HKEY root,
-                        const std::string& list) const;
+                        const std::string& list);
+    bool Resolves(const char* name, const std::string& folded, RegText::Owner owner) const;
 
     bool HasLiveAppPath(const char* name) const;
 
@@ -76,8 +79,9 @@ private:
     const ClassAreas& m_areas;
     const Entries& m_applications;
     std::vector<AppPaths> m_appPaths; // both roots, both views
-    CriticalSection m_lock;           // guards m_named: extensions are walked side by side
+    CriticalSection m_lock;           // guards m_named and m_programs: extensions are walked side by side
     std::vector<Named> m_named;       // OpenWithProgids values, judged after the walk
+    std::map<std::pair<std::string, RegText::Owner>, bool> m_programs; // ProgramLives answers, by folded name
 };
 
 } // namespace ovra

@@ -118,6 +118,18 @@ void RegWalk::Subkeys(HKEY root, const char* path, const std::atomic<bool>* canc
     WalkIndexes(key.Get(), 0, count, cancel, visit);
 }
 
+void RegWalk::SubkeysAndValues(HKEY root, const char* path, Data what,
+                               const std::function<void(HKEY parent, const char* name)>& subkey,
+                               const std::function<void(RegValue&)>& value)
+{
+    RegKey key;
+    DWORD subkeys = 0, values = 0;
+    if (!key.Open(root, path, KEY_READ) || !ReadCount(key.Get(), &subkeys, &values))
+        return;
+    WalkIndexes(key.Get(), 0, subkeys, nullptr, subkey);
+    WalkValueIndexes(key.Get(), 0, values, what, nullptr, value);
+}
+
 void RegWalk::SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
                            const SplitVisit& visit, unsigned long splitFrom)
 {

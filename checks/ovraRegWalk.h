@@ -39,6 +39,12 @@ public:
     static void Subkeys(HKEY root, const char* path, const std::atomic<bool>* cancel,
                         const std::function<void(HKEY parent, const char* name)>& visit);
 
+    // Subkeys, then Values, of one key opened and counted once: for the
+    // small lists that hold entries of both kinds.
+    static void SubkeysAndValues(HKEY root, const char* path, Data what,
+                                 const std::function<void(HKEY parent, const char* name)>& subkey,
+                                 const std::function<void(RegValue&)>& value);
+
     // What SplitSubkeys calls for each subkey: records is the visiting
     // thread's own list, where Report appends.
     using SplitVisit = std::function<void(HKEY parent, const char* name, std::vector<JobResult>& records)>;
