@@ -15,5 +15,10 @@ out=$(mktemp "$build/wine-run.XXXXXX")
 wine "$@" >"$out" 2>&1 </dev/null
 status=$?
 cat "$out"
+# A program that ends before it writes anything leaves ctest an empty log:
+# say at least how it ended.
+if [ "$status" -ne 0 ] && [ ! -s "$out" ]; then
+  echo "wine-run: $1 ended with status $status and no output"
+fi
 rm -f "$out"
 exit $status
