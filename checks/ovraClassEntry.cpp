@@ -236,13 +236,13 @@ void ClassEntry::Report(const Job& job, JobStatus& status, std::vector<JobResult
     }
     const char* problem = "File type is invalid";
     RegKey entry;
+    const bool open = entry.Open(parent, m_strName.c_str(), KEY_READ);
     if (m_kind == Kind::kApplication)
         problem = "Application entry is invalid";
-    else if (entry.Open(m_hRoot, m_strPath.c_str(), KEY_READ) &&
-             RegQueryValueExA(entry.Get(), "URL Protocol", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+    else if (open && RegQueryValueExA(entry.Get(), "URL Protocol", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
         problem = "URL protocol is invalid";
     RegWalk::Report(job, status, records, m_hRoot, m_strParent.c_str(), m_strName.c_str(), problem,
-                    m_dead.front().section, m_dead.front().value, kKindKey, parent);
+                    m_dead.front().section, m_dead.front().value, kKindKey, parent, open ? entry.Get() : nullptr);
 }
 
 bool ClassEntry::InsideWholeEntry(HKEY root, const char* path)

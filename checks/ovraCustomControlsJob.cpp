@@ -103,7 +103,13 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
     const std::string value = RegText::Display("(Default) = %s", path);
     // A class that a program or a service still serves loses only its dead
     // library's key; deleting the class would break the working server.
-    if (LocalServer::MayServe(classes, name, root, keyPath)) {
+    // A class whose own key cannot be read is not judged: what it holds is
+    // unknown. Once open, the key is asked both that and whether a backup
+    // can hold it.
+    RegKey classKey;
+    if (!classKey.Open(classes, name, KEY_READ))
+        return;
+    if (LocalServer::MayServe(classKey.Get(), root, keyPath)) {
         // Named as the key spells itself, so a restore brings back the same
         // name.
         std::string spelt;
@@ -111,12 +117,13 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
             if (lstrcmpiA(subkey, "InprocServer32") == 0)
                 spelt = subkey;
         });
-        char classKey[kRegTextSize];
-        if (!spelt.empty() && RegText::Compose(classKey, "%s\\%s", keyPath, name))
-            RegWalk::Report(*this, status, results, root, classKey, spelt.c_str(), kProblem, section, value, kKindKey);
+        char classPath[kRegTextSize];
+        if (!spelt.empty() && RegText::Compose(classPath, "%s\\%s", keyPath, name))
+            RegWalk::Report(*this, status, results, root, classPath, spelt.c_str(), kProblem, section, value, kKindKey);
         return;
     }
-    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey, classes);
+    RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey, classes,
+                    classKey.Get());
 }
 
 // The smallest key that holds only dead registrations: the library's key

@@ -11,13 +11,10 @@ namespace ovra {
 namespace {
 
 // A server key whose command line is not shown to name a missing program.
-bool ServerMayRun(HKEY classes, const char* name, const char* serverKey, RegText::Owner owner)
+bool ServerMayRun(HKEY classKey, const char* serverKey, RegText::Owner owner)
 {
-    char path[kRegTextSize];
-    if (!RegText::Compose(path, "%s\\%s", name, serverKey))
-        return true;
     RegKey key;
-    if (!key.Open(classes, path, KEY_READ))
+    if (!key.Open(classKey, serverKey, KEY_READ))
         return false;
     // A key that is there but cannot be read as text is left to run.
     char data[kRegTextSize];
@@ -44,17 +41,14 @@ std::string AppIdsBeside(const char* classesPath)
 
 } // namespace
 
-bool LocalServer::MayServe(HKEY classes, const char* name, HKEY root, const char* classesPath)
+bool LocalServer::MayServe(HKEY classKey, HKEY root, const char* classesPath)
 {
     const RegText::Owner owner = RegText::OwnerOf(root);
-    if (ServerMayRun(classes, name, "LocalServer32", owner) || ServerMayRun(classes, name, "LocalServer", owner))
+    if (ServerMayRun(classKey, "LocalServer32", owner) || ServerMayRun(classKey, "LocalServer", owner))
         return true;
-    RegKey classKey;
     char appId[kRegTextSize];
     char expanded[kRegTextSize];
-    if (!classKey.Open(classes, name, KEY_READ))
-        return false;
-    const char* id = RegText::QueryString(classKey.Get(), "AppID", appId, expanded, owner);
+    const char* id = RegText::QueryString(classKey, "AppID", appId, expanded, owner);
     if (!id || *id == '\0')
         return false;
     // Windows merges the user's AppIDs over the machine's in the classes

@@ -11,12 +11,12 @@ namespace ovra {
 // InprocServer32 key may go, never the whole class.
 class LocalServer {
 public:
-    // True when the class name below classes (open; its path below root is
-    // classesPath, the CLSID key) has an out-of-process server that is not
-    // shown to be gone: a LocalServer32 or LocalServer key whose command
-    // line does not name a missing program, or an AppID whose key, in the
-    // classes of root or of the machine, has a LocalService value.
-    static bool MayServe(HKEY classes, const char* name, HKEY root, const char* classesPath);
+    // True when the class (its key open; the path below root of the CLSID
+    // key that holds it is classesPath) has an out-of-process server that
+    // is not shown to be gone: a LocalServer32 or LocalServer key whose
+    // command line does not name a missing program, or an AppID whose key,
+    // in the classes of root or of the machine, has a LocalService value.
+    static bool MayServe(HKEY classKey, HKEY root, const char* classesPath);
 };
 
 } // namespace ovra

@@ -242,12 +242,14 @@ void RegWalk::RunShared(int tasks, const std::function<void(int task)>& task)
 
 void RegWalk::Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                      const char* keyPath, const char* name, std::string problem, std::string section,
-                     std::string value, int32_t kind, HKEY parent)
+                     std::string value, int32_t kind, HKEY parent, HKEY entry)
 {
     // A record is shown only when the backup can save what it names and put
     // it back the same: no name or string data the code page cannot hold.
-    if (parent ? !RegText::EntryFitsCodePage(parent, name, kind == kKindKey)
-               : !RegText::EntryFitsCodePage(root, keyPath, name, kind == kKindKey))
+    const bool fits = entry && kind == kKindKey ? RegText::TreeFitsCodePage(entry)
+                      : parent              ? RegText::EntryFitsCodePage(parent, name, kind == kKindKey)
+                                            : RegText::EntryFitsCodePage(root, keyPath, name, kind == kKindKey);
+    if (!fits)
         return;
     JobResult record;
     record.hRoot = RootValue(root);

@@ -91,11 +91,11 @@ public:
 
     // Appends one ticked record of job and counts it, unless what it names
     // holds text the code page cannot hold exactly (RegText::EntryFitsCodePage).
-    // parent, when the caller has it, is the key at keyPath, open: it is
-    // not opened again.
+    // parent, when the caller has it, is the key at keyPath, open; entry,
+    // for a key record, the key it names, open: neither is opened again.
     static void Report(const Job& job, JobStatus& status, std::vector<JobResult>& results, HKEY root,
                        const char* keyPath, const char* name, std::string problem, std::string section,
-                       std::string value, int32_t kind, HKEY parent = nullptr);
+                       std::string value, int32_t kind, HKEY parent = nullptr, HKEY entry = nullptr);
 
     // A predefined root as the 32-bit value records carry.
     static uint32_t RootValue(HKEY root);
