@@ -36,8 +36,10 @@ protected:
     }
     void TearDown() override
     {
-        for (const auto& clsid : m_added)
+        for (const auto& clsid : m_added) {
+            set_key_access(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str(), 0, 0); // a locked key opens again
             delete_tree(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str());
+        }
         remove_dir_tree(kDir);
     }
     void AddServer(const std::string& clsid, const std::string& server, DWORD type = REG_SZ)
@@ -100,6 +102,21 @@ TEST_F(CustomControls, ServerDataThatDoesNotFitIsSkipped)
 {
     AddServer("{ovra-a}", "C:\\ovra_checks_test\\" + std::string(2048 - 20, 'x'));
     AddServer("{ovra-b}", "C:\\ovra_checks_test\\gone.dll");
+    EXPECT_EQ(Found(), std::vector<std::string>{Dead("{ovra-b}", "C:\\ovra_checks_test\\gone.dll")});
+}
+
+// A class whose own key refuses reading may hold a live server: it is not
+// judged, though its library's key can be read through it.
+TEST_F(CustomControls, AClassWhoseKeyCannotBeReadIsNotJudged)
+{
+    AddServer("{ovra-locked}", "C:\\ovra_checks_test\\gone.dll");
+    AddServer("{ovra-b}", "C:\\ovra_checks_test\\gone.dll");
+    ASSERT_TRUE(set_key_access(HKEY_CLASSES_ROOT, "CLSID\\{ovra-locked}", 0, READ_CONTROL | WRITE_DAC | DELETE));
+    HKEY probe = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{ovra-locked}", 0, KEY_READ, &probe), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ServerKey("{ovra-locked}").c_str(), 0, KEY_READ, &probe),
+              ERROR_SUCCESS);
+    RegCloseKey(probe);
     EXPECT_EQ(Found(), std::vector<std::string>{Dead("{ovra-b}", "C:\\ovra_checks_test\\gone.dll")});
 }
 

@@ -21,20 +21,6 @@ std::string Path(const char* name)
     return std::string(kBase) + "\\" + name;
 }
 
-// Sets a key's access list; without one (null), everyone may do anything.
-bool SetKeyAccess(const char* path, PACL acl)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS)
-        return false;
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-
 class ExecutorTest : public BackupFolderTest {
 protected:
     void SetUp() override
@@ -49,7 +35,7 @@ protected:
     }
     void TearDown() override
     {
-        SetKeyAccess(Path("K\\Sub").c_str(), nullptr); // in case the security test stopped early
+        set_key_access(HKEY_CURRENT_USER, Path("K\\Sub").c_str(), 0, 0); // in case the security test stopped early
         delete_tree(HKEY_CURRENT_USER, "Software\\OvraBackupTest");
         delete_tree(HKEY_LOCAL_MACHINE, kHklmBase);
         BackupFolderTest::TearDown();
@@ -113,17 +99,8 @@ TEST_F(ExecutorTest, FailuresDoNotStopTheWalk)
 // and the other records are still removed.
 TEST_F(ExecutorTest, KeyWhoseSecurityForbidsDeletion)
 {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    alignas(DWORD) BYTE buffer[256];
-    PACL acl = reinterpret_cast<PACL>(buffer);
-    ASSERT_TRUE(InitializeAcl(acl, sizeof(buffer), ACL_REVISION));
-    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, DELETE, everyone));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC, everyone));
     const std::string locked = Path("K\\Sub");
-    ASSERT_TRUE(SetKeyAccess(locked.c_str(), acl));
-    FreeSid(everyone);
+    ASSERT_TRUE(set_key_access(HKEY_CURRENT_USER, locked.c_str(), DELETE, KEY_READ | WRITE_DAC));
 
     std::vector<ovra::JobResult> records{Key("K"), Value("a")};
     EXPECT_FALSE(m_executor.DeleteRecords(records));

@@ -215,6 +215,29 @@ bool value_present(HKEY root, const char* path, const char* name)
     return found;
 }
 
+bool set_key_access(HKEY root, const char* path, DWORD denied, DWORD allowed)
+{
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+        return false;
+    alignas(DWORD) BYTE buffer[256];
+    PACL acl = reinterpret_cast<PACL>(buffer);
+    bool built = InitializeAcl(acl, sizeof(buffer), ACL_REVISION) &&
+                 (!denied || AddAccessDeniedAce(acl, ACL_REVISION, denied, everyone)) &&
+                 (!allowed || AddAccessAllowedAce(acl, ACL_REVISION, allowed, everyone));
+    FreeSid(everyone);
+    HKEY key = nullptr;
+    if (!built || RegOpenKeyExA(root, path, 0, WRITE_DAC | Native(), &key) != ERROR_SUCCESS)
+        return false;
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, denied || allowed ? acl : nullptr, FALSE);
+    const bool set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return set;
+}
+
 void create_file_(const char* file, int line, const char* path, const char* content)
 {
     HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -30,6 +30,10 @@ void remove_dir_tree_(const char* file, int line, const char* path);
 // True when the key opens and holds the value (null: the default value).
 bool value_present(HKEY root, const char* path, const char* name);
 
+// Gives a key an access list for everyone: denied rights first (none: no
+// such entry), then allowed ones. Both 0: no list, everyone may do anything.
+bool set_key_access(HKEY root, const char* path, DWORD denied, DWORD allowed);
+
 // Everything a scan or a restore could see of a key tree, in a stable text
 // form: names, types and data bytes, depth first. Used to compare trees.
 std::string dump_tree(HKEY root, const char* path);
