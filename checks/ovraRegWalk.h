@@ -53,12 +53,11 @@ public:
     // is cut into slices that threads of their own take in turn and walk
     // side by side, and the slices' records are then appended to results
     // in index order, so results hold what one thread walking in order
-    // would have found. Each
-    // registry question waits for its answer; walked side by side, the waits
-    // overlap. The cancel flag of status is read before each index, and all
-    // threads use the calling thread's file-system answers. A visit may run
-    // beside another: it touches nothing shared but status, those answers
-    // and what it only reads.
+    // would have found. Each registry question waits for its answer; walked
+    // side by side, the waits overlap. The cancel flag of status is read
+    // before each index, and all threads use the calling thread's
+    // file-system answers. A visit may run beside another: it touches
+    // nothing shared but status, those answers and what it only reads.
     // splitFrom is the fewest subkeys worth slices; a list whose every entry
     // is a walk of its own is worth them sooner.
     static void SplitSubkeys(HKEY root, const char* path, JobStatus& status, std::vector<JobResult>& results,
