@@ -101,14 +101,13 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
         return;
     const std::string section = RegWalk::Section(root, RegText::Display("%s\\%s", keyPath, serverKey).c_str());
     const std::string value = RegText::Display("(Default) = %s", path);
-    // A class that a program or a service still serves loses only its dead
-    // library's key; deleting the class would break the working server.
     // A class whose own key cannot be read is not judged: what it holds is
-    // unknown. Once open, the key is asked both that and whether a backup
-    // can hold it.
+    // unknown. Once open, the key is asked all that follows.
     RegKey classKey;
     if (!classKey.Open(classes, name, KEY_READ))
         return;
+    // A class that a program or a service still serves loses only its dead
+    // library's key; deleting the class would break the working server.
     if (LocalServer::MayServe(classKey.Get(), root, keyPath)) {
         // Named as the key spells itself, so a restore brings back the same
         // name.
@@ -119,7 +118,8 @@ void CustomControlsJob::ReportDeadServer(HKEY classes, HKEY root, const char* ke
         });
         char classPath[kRegTextSize];
         if (!spelt.empty() && RegText::Compose(classPath, "%s\\%s", keyPath, name))
-            RegWalk::Report(*this, status, results, root, classPath, spelt.c_str(), kProblem, section, value, kKindKey);
+            RegWalk::Report(*this, status, results, root, classPath, spelt.c_str(), kProblem, section, value, kKindKey,
+                            classKey.Get());
         return;
     }
     RegWalk::Report(*this, status, results, root, keyPath, name, kProblem, section, value, kKindKey, classes,
