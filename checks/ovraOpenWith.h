@@ -81,7 +81,7 @@ private:
     std::vector<AppPaths> m_appPaths; // both roots, both views
     CriticalSection m_lock;           // guards m_named and m_programs: extensions are walked side by side
     std::vector<Named> m_named;       // OpenWithProgids values, judged after the walk
-    std::map<std::pair<std::string, RegText::Owner>, bool> m_programs; // ProgramLives answers, by folded name
+    std::map<std::pair<std::string, RegText::Owner>, bool> m_programs; // ProgramLives answers, by folded name and owner
 };
 
 } // namespace ovra
