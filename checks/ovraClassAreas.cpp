@@ -17,10 +17,10 @@ const char kMachineClasses[] = "SOFTWARE\\Classes";
 const char kTwin[] = "\\Wow6432Node";
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-bool Opens(HKEY root, const char* path)
+// A key that is there but cannot be read counts as there.
+bool Exists(HKEY root, const char* path)
 {
-    RegKey key;
-    return key.Open(root, path, KEY_READ);
+    return RegKey::Exists(root, path, KEY_READ);
 }
 
 } // namespace
@@ -53,7 +53,8 @@ ClassAreas::ClassAreas() : m_bAllUsers(false)
         for (const char* service : {"S-1-5-18", "S-1-5-19", "S-1-5-20"})
             if (lstrcmpiA(sid, service) == 0)
                 return;
-        if (Opens(HKEY_USERS, sid))
+        RegKey hive;
+        if (hive.Open(HKEY_USERS, sid, KEY_READ))
             m_users.push_back(sid);
         else
             m_bAllUsers = false;
@@ -68,7 +69,7 @@ bool ClassAreas::Registered(const char* path, RegText::Owner owner) const
     for (HKEY root : {user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, user ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER}) {
         for (const char* twin : {"", kTwin}) {
             // A name too long to look up is never called unregistered.
-            if (!RegText::Compose(full, "%s%s\\%s", ClassesPath(root), twin, path) || Opens(root, full))
+            if (!RegText::Compose(full, "%s%s\\%s", ClassesPath(root), twin, path) || Exists(root, full))
                 return true;
         }
     }
@@ -86,7 +87,7 @@ bool ClassAreas::OtherUserHas(const char* path) const
         return true;
     char full[kRegTextSize];
     for (const std::string& user : m_users)
-        if (!RegText::Compose(full, "%s\\%s", user.c_str(), path) || Opens(HKEY_USERS, full))
+        if (!RegText::Compose(full, "%s\\%s", user.c_str(), path) || Exists(HKEY_USERS, full))
             return true;
     return false;
 }

@@ -168,8 +168,13 @@ void ClassEntry::ReadVerbs(HKEY base, const char* path)
     RegKey shell;
     DWORD count = 0;
     std::vector<std::string> verbs;
-    if (!shell.Open(base, path, KEY_READ))
+    const LONG answer = shell.Try(base, path, KEY_READ);
+    if (answer != ERROR_SUCCESS) {
+        // Verbs that cannot be read may be live: the entry keeps them.
+        if (RegKey::IsThere(answer))
+            m_bShell = m_bOther = true;
         return;
+    }
     m_bShell = true;
     if (!CountsOf(shell.Get(), &count, nullptr) || !SubkeyNames(shell.Get(), count, verbs)) {
         m_bOther = true; // a verb that cannot be read may be live
@@ -191,8 +196,12 @@ void ClassEntry::ReadVerbs(HKEY base, const char* path)
 void ClassEntry::ReadIcon(HKEY base, const char* path)
 {
     RegKey icon;
-    if (!icon.Open(base, path, KEY_READ))
+    const LONG answer = icon.Try(base, path, KEY_READ);
+    if (answer != ERROR_SUCCESS) {
+        if (RegKey::IsThere(answer))
+            m_bIcon = m_bOther = true;
         return;
+    }
     m_bIcon = true;
     ++m_nRegistrations;
     PathViews::Forget();

@@ -14,20 +14,24 @@ namespace {
 bool ServerMayRun(HKEY classKey, const char* serverKey, RegText::Owner owner)
 {
     RegKey key;
-    if (!key.Open(classKey, serverKey, KEY_READ))
-        return false;
-    // A key that is there but cannot be read as text is left to run.
+    const LONG answer = key.Try(classKey, serverKey, KEY_READ);
+    if (answer != ERROR_SUCCESS)
+        return RegKey::IsThere(answer);
+    // A key that is there but cannot be read, or read as text, is left to run.
     char data[kRegTextSize];
     char expanded[kRegTextSize];
     const char* command = RegText::QueryString(key.Get(), nullptr, data, expanded, owner);
     return !command || !CommandLine::Read(command, CommandLine::Kind::kStartup).IsDead();
 }
 
+// An AppID that cannot be read may name a service.
 bool HasLocalService(HKEY root, const std::string& appIds, const char* appId)
 {
     RegKey key;
-    return key.Open(root, (appIds + "\\" + appId).c_str(), KEY_READ) &&
-           RegQueryValueExA(key.Get(), "LocalService", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    const LONG answer = key.Try(root, (appIds + "\\" + appId).c_str(), KEY_READ);
+    if (answer != ERROR_SUCCESS)
+        return RegKey::IsThere(answer);
+    return RegQueryValueExA(key.Get(), "LocalService", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 // The AppID key beside the key that holds the class ("Wow6432Node\CLSID"

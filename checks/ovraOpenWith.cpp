@@ -51,8 +51,12 @@ bool OpenWith::HasLiveAppPath(const char* name) const
         RegKey key;
         if (!RegText::Compose(path, "%s\\%s", list.path.c_str(), name))
             return true;
-        if (!key.Open(list.root, path, KEY_READ))
+        const LONG answer = key.Try(list.root, path, KEY_READ);
+        if (answer != ERROR_SUCCESS) {
+            if (RegKey::IsThere(answer))
+                return true; // an entry that cannot be read may be live
             continue;
+        }
         char data[kRegTextSize];
         char expanded[kRegTextSize];
         PathViews::Forget();

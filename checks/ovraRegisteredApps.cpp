@@ -33,8 +33,8 @@ bool Below(std::string_view path, std::string_view prefix)
 
 bool KeyExists(HKEY root, const char* path)
 {
-    RegKey key;
-    return key.Open(root, path, KEY_READ) || (PathViews::TwoViews() && key.Open(root, path, KEY_READ | KEY_WOW64_32KEY));
+    return RegKey::Exists(root, path, KEY_READ) ||
+           (PathViews::TwoViews() && RegKey::Exists(root, path, KEY_READ | KEY_WOW64_32KEY));
 }
 
 // True when the key a record names whole holds path below root; the

@@ -1,5 +1,6 @@
 #include "checks/ovraShellHandlers.h"
 
+#include "platform/ovraRegKey.h"
 #include "platform/ovraRegView.h"
 #include "checks/ovraClassAreas.h"
 #include "checks/ovraRegWalk.h"
@@ -33,16 +34,24 @@ void ShellHandlers::ReportHandlers(const Job& job, JobStatus& status, std::vecto
                                    const ClassAreas& areas, HKEY root, const std::string& list)
 {
     RegWalk::Subkeys(root, list.c_str(), nullptr, [&](HKEY parent, const char* name) {
+        // A handler whose key cannot be read may name a live class.
+        RegKey handler;
+        if (!handler.Open(parent, name, KEY_READ))
+            return;
         char data[kRegTextSize];
         char expanded[kRegTextSize];
-        const char* text = RegText::DefaultValue(parent, name, data, expanded, RegText::OwnerOf(root));
-        // The default value names the class; empty or absent, the key's name does.
+        const char* text = RegText::QueryString(handler.Get(), nullptr, data, expanded, RegText::OwnerOf(root));
+        // The default value names the class; empty or absent, the key's name
+        // does. One that is there but cannot be read as text is not judged.
+        if (!text && RegQueryValueExW(handler.Get(), nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND)
+            return;
         const bool byName = !text || !*text;
         if (!ClassIsGone(areas, byName ? name : text, root))
             return;
         RegWalk::Report(job, status, records, root, list.c_str(), name, kProblem,
                         RegWalk::Section(root, (list + "\\" + name).c_str()),
-                        byName ? std::string(name) : RegText::Display("(Default) = %s", text), kKindKey, parent);
+                        byName ? std::string(name) : RegText::Display("(Default) = %s", text), kKindKey, parent,
+                        handler.Get());
     });
 }
 

@@ -21,10 +21,27 @@ public:
     // Opens path under parent; true when the registry answered success.
     // The path is taken in the machine's native view unless access asks for
     // the 32-bit one (RegView::Native).
-    bool Open(HKEY parent, const char* path, REGSAM access)
+    bool Open(HKEY parent, const char* path, REGSAM access) { return Try(parent, path, access) == ERROR_SUCCESS; }
+
+    // The same, giving the registry's answer: a key that is not there can
+    // then be told from one that is there but cannot be opened.
+    LONG Try(HKEY parent, const char* path, REGSAM access)
     {
         Close();
-        return RegOpenKeyExA(parent, path, 0, InView(access), &m_hKey) == ERROR_SUCCESS || Forget();
+        const LONG answer = RegOpenKeyExA(parent, path, 0, InView(access), &m_hKey);
+        if (answer != ERROR_SUCCESS)
+            Forget();
+        return answer;
+    }
+
+    // False only when the registry answered that no key is there. A key that
+    // refuses to be opened is there all the same: a registration behind it
+    // may be live.
+    static bool IsThere(LONG answer) { return answer != ERROR_FILE_NOT_FOUND && answer != ERROR_PATH_NOT_FOUND; }
+    static bool Exists(HKEY parent, const char* path, REGSAM access)
+    {
+        RegKey key;
+        return IsThere(key.Try(parent, path, access));
     }
 
     // The same for a UTF-16 path, which any name can be spelt in.
