@@ -48,9 +48,14 @@ protected:
                   static_cast<DWORD>(server.size() + 1));
         m_added.push_back(clsid);
     }
+    // Records of the test's classes, whole or in part.
     std::vector<std::string> Found(bool cancelled = false)
     {
-        return RecordTextsNamed(RunJob(job, cancelled), "{ovra");
+        std::vector<std::string> texts;
+        for (const ovra::JobResult& r : RunJob(job, cancelled))
+            if ((r.sKeyPath + "\\" + r.sName).find("{ovra") != std::string::npos)
+                texts.push_back(RecordText(r));
+        return texts;
     }
     ovra::CustomControlsJob job;
     std::vector<std::string> m_added;
@@ -106,18 +111,27 @@ TEST_F(CustomControls, ServerDataThatDoesNotFitIsSkipped)
 }
 
 // A class whose own key refuses reading may hold a live server: it is not
-// judged, though its library's key can be read through it.
+// judged, though its library's key can be read through it. One whose
+// program's key refuses reading may still be served: only its library goes.
 TEST_F(CustomControls, AClassWhoseKeyCannotBeReadIsNotJudged)
 {
     AddServer("{ovra-locked}", "C:\\ovra_checks_test\\gone.dll");
     AddServer("{ovra-b}", "C:\\ovra_checks_test\\gone.dll");
+    AddServer("{ovra-served}", "C:\\ovra_checks_test\\gone.dll");
+    const std::string program = "CLSID\\{ovra-served}\\LocalServer32";
+    add_sz(HKEY_CLASSES_ROOT, program.c_str(), nullptr, "C:\\ovra_checks_test\\gone.exe");
+    ASSERT_TRUE(set_key_access(HKEY_CLASSES_ROOT, program.c_str(), 0, READ_CONTROL | WRITE_DAC | DELETE));
     ASSERT_TRUE(set_key_access(HKEY_CLASSES_ROOT, "CLSID\\{ovra-locked}", 0, READ_CONTROL | WRITE_DAC | DELETE));
     HKEY probe = nullptr;
     EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{ovra-locked}", 0, KEY_READ, &probe), ERROR_SUCCESS);
     ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ServerKey("{ovra-locked}").c_str(), 0, KEY_READ, &probe),
               ERROR_SUCCESS);
     RegCloseKey(probe);
-    EXPECT_EQ(Found(), std::vector<std::string>{Dead("{ovra-b}", "C:\\ovra_checks_test\\gone.dll")});
+    const std::string served = RecordText(ScanRecord(
+        HKEY_CLASSES_ROOT, "CLSID\\{ovra-served}", "InprocServer32", "Custom control is invalid",
+        "HKEY_CLASSES_ROOT\\" + ServerKey("{ovra-served}"), "(Default) = C:\\ovra_checks_test\\gone.dll", kJobId, 1));
+    EXPECT_EQ(Found(), (std::vector<std::string>{Dead("{ovra-b}", "C:\\ovra_checks_test\\gone.dll"), served}));
+    set_key_access(HKEY_CLASSES_ROOT, program.c_str(), 0, 0);
 }
 
 TEST_F(CustomControls, CancelIsReadBeforeEveryClass)

@@ -29,6 +29,9 @@ using namespace ovratest;
 #define DEAD_CLASS "{0FA1DEAD-0000-4000-8000-0000000000A1}"
 #define LIVE_CLASS "{0FA1A11E-0000-4000-8000-0000000000B2}"
 #define W32_CLASS "{0FA10032-0000-4000-8000-0000000000C3}"
+#define LOCKED_CLASS "{0FA1C105-0000-4000-8000-0000000000D4}"
+#define UNREAD_CLASS "{0FA1DEAD-0000-4000-8000-0000000000E5}"
+#define APP_PATHS "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
 
 namespace {
 
@@ -38,6 +41,7 @@ const bool kGone = true;  // removed by the repair, with its record
 const bool kKept = false; // live, or not judged: never reported, never removed
 const DWORD kKeyOnly = 0xFFFFFFFF; // REG_NONE is 0
 const char kDeadCommand[] = "\"" GONE "app.exe\" \"%1\"";
+const std::string kUnreadable(3000, 'x'); // longer than any text the checks read
 
 // A value (name null: the default; type kKeyOnly: only the key).
 struct Seed {
@@ -66,6 +70,8 @@ struct Place {
     int jobId;
     std::vector<Seed> seeds;
     std::vector<Expect> found;
+    // Keys that refuse reading while the scan runs: what they hold may be live.
+    std::vector<std::pair<HKEY, std::string>> locked = {};
 };
 
 Seed Kept(HKEY root, const char* key, const char* name, const char* text, DWORD type = REG_SZ)
@@ -114,13 +120,18 @@ std::vector<Place> Places()
           Kept(kUser, UC "ovra.ft.drop\\shell\\open\\DropTarget", "Clsid", LIVE_CLASS),
           Kept(kUser, UC "ovra.ft.dde\\shell\\open\\command", nullptr, ""),
           Kept(kUser, UC "ovra.ft.dde\\shell\\open\\ddeexec", nullptr, "[open(\"%1\")]"),
-          Kept(kUser, UC "AppXovra1\\shell\\open\\command", nullptr, kDeadCommand)},
+          Kept(kUser, UC "AppXovra1\\shell\\open\\command", nullptr, kDeadCommand),
+          Kept(kUser, UC "ovra.ft.locked\\shell\\open\\command", nullptr, "\"C:\\ovra_ft\\live.exe\" \"%1\""),
+          {kGone, kUser, UC "ovra.ft.locked\\DefaultIcon", nullptr, REG_SZ, GONE "locked.ico", false}},
          {{kUser, "Software\\Classes", "ovra.ft.gone", "File type is invalid",
            UC "ovra.ft.gone\\shell\\open\\command", "(Default) = \"" GONE "app.exe\" \"%1\"", 1, false},
           {kUser, UC "ovra.ft.mixed", "DefaultIcon", "Default icon is invalid", UC "ovra.ft.mixed\\DefaultIcon",
            "(Default) = " GONE "mixed.ico", 1, false},
           {kUser, UC "ovra.ft.cur\\shell", "edit", "Shell command is invalid", UC "ovra.ft.cur\\shell\\edit\\command",
-           "(Default) = " GONE "edit.exe %1", 1, false}}},
+           "(Default) = " GONE "edit.exe %1", 1, false},
+          {kUser, UC "ovra.ft.locked", "DefaultIcon", "Default icon is invalid", UC "ovra.ft.locked\\DefaultIcon",
+           "(Default) = " GONE "locked.ico", 1, false}},
+         {{kUser, UC "ovra.ft.locked\\shell"}}},
         {"document types, machine-wide and 32-bit", 9,
          {{kGone, kMachine, MC "ovra.ft.mgone\\shell\\print\\command", nullptr, REG_SZ,
            "rundll32.exe \"" GONE "print.dll\",Print %1", false},
@@ -202,7 +213,9 @@ std::vector<Place> Places()
           Kept(kUser, UC ".ovraft\\OpenWithList", GONE "path.exe", nullptr, REG_NONE),
           // Named by a second extension too: judged the same there.
           {kGone, kUser, UC ".ovraft2\\OpenWithList", "ovra_ft_nsis.exe", REG_NONE, nullptr, false},
-          Kept(kUser, UC ".ovraft2\\OpenWithList", "ovra_ft_apppath.exe", nullptr, REG_NONE)},
+          Kept(kUser, UC ".ovraft2\\OpenWithList", "ovra_ft_apppath.exe", nullptr, REG_NONE),
+          Kept(kUser, UC ".ovraft\\OpenWithList", "ovra_ft_locked.exe", nullptr, REG_NONE),
+          Kept(kUser, APP_PATHS "ovra_ft_locked.exe", nullptr, GONE "locked.exe")},
          {{kUser, UC "Applications", "ovra_ft_deadapp.exe", "Application entry is invalid",
            UC "Applications\\ovra_ft_deadapp.exe\\shell\\open\\command", "(Default) = \"" GONE "app.exe\" \"%1\"", 1,
            false},
@@ -215,7 +228,8 @@ std::vector<Place> Places()
           {kUser, UC ".ovraft\\OpenWithList", "ovra_ft_deadpath.exe", "Open With item is invalid",
            UC ".ovraft\\OpenWithList", "ovra_ft_deadpath.exe", 0, false},
           {kUser, UC ".ovraft2\\OpenWithList", "ovra_ft_nsis.exe", "Open With item is invalid",
-           UC ".ovraft2\\OpenWithList", "ovra_ft_nsis.exe", 0, false}}},
+           UC ".ovraft2\\OpenWithList", "ovra_ft_nsis.exe", 0, false}},
+         {{kUser, APP_PATHS "ovra_ft_locked.exe"}}},
         {"shell extension handlers", 9,
          {{kGone, kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft gone", nullptr, REG_SZ, DEAD_CLASS, false},
           {kGone, kUser, UC "ovra.ft.shx\\shellex\\PropertySheetHandlers\\" DEAD_CLASS, nullptr, kKeyOnly, nullptr,
@@ -229,14 +243,19 @@ std::vector<Place> Places()
           Kept(kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft off", nullptr, "--" DEAD_CLASS),
           {kKept, kMachine, MC "Wow6432Node\\CLSID\\" W32_CLASS "\\InprocServer32", nullptr, REG_SZ,
            "C:\\ovra_ft\\live.dll", true},
-          {kKept, kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft w32", nullptr, REG_SZ, W32_CLASS, true}},
+          {kKept, kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft w32", nullptr, REG_SZ, W32_CLASS, true},
+          Kept(kMachine, MC "*\\shellex\\ContextMenuHandlers\\ovra ft locked", nullptr, LOCKED_CLASS),
+          Kept(kMachine, MC "CLSID\\" LOCKED_CLASS "\\InprocServer32", nullptr, "C:\\ovra_ft\\live.dll"),
+          Kept(kMachine, MC "*\\shellex\\ContextMenuHandlers\\" DEAD_CLASS, nullptr, kUnreadable.c_str()),
+          Kept(kMachine, MC "*\\shellex\\ContextMenuHandlers\\" UNREAD_CLASS, nullptr, LIVE_CLASS)},
          {{kMachine, MC "*\\shellex\\ContextMenuHandlers", "ovra ft gone", "Shell extension is invalid",
            MC "*\\shellex\\ContextMenuHandlers\\ovra ft gone", "(Default) = " DEAD_CLASS, 1, false},
           {kMachine, MC "Directory\\Background\\shellex\\ContextMenuHandlers", "ovra ft bg",
            "Shell extension is invalid", MC "Directory\\Background\\shellex\\ContextMenuHandlers\\ovra ft bg",
            "(Default) = " DEAD_CLASS, 1, false},
           {kUser, UC "ovra.ft.shx\\shellex\\PropertySheetHandlers", DEAD_CLASS, "Shell extension is invalid",
-           UC "ovra.ft.shx\\shellex\\PropertySheetHandlers\\" DEAD_CLASS, DEAD_CLASS, 1, false}}},
+           UC "ovra.ft.shx\\shellex\\PropertySheetHandlers\\" DEAD_CLASS, DEAD_CLASS, 1, false}},
+         {{kMachine, MC "CLSID\\" LOCKED_CLASS}, {kMachine, MC "*\\shellex\\ContextMenuHandlers\\" UNREAD_CLASS}}},
         // A machine-wide list may name what another user registered for
         // himself; while that user's keys cannot be read, it is not judged.
         {"machine-wide lists while another user's classes cannot be read", 9,
@@ -299,7 +318,9 @@ std::vector<Place> Places()
            "ApplicationName", REG_SZ, "Ovra", false},
           Kept(kUser, "Software\\RegisteredApplications", "ovra ft live", "Software\\ovra_ft_live\\Capabilities"),
           Kept(kUser, "Software\\ovra_ft_live\\Capabilities", "ApplicationDescription", "Ovra"),
-          Kept(kUser, "Software\\RegisteredApplications", "ovra ft rooted", "\\Software\\ovra_ft_gone")},
+          Kept(kUser, "Software\\RegisteredApplications", "ovra ft rooted", "\\Software\\ovra_ft_gone"),
+          Kept(kUser, "Software\\RegisteredApplications", "ovra ft locked", "Software\\ovra_ft_locked\\Capabilities"),
+          Kept(kUser, "Software\\ovra_ft_locked\\Capabilities", "ApplicationName", "Ovra")},
          {{kUser, "Software\\RegisteredApplications", "ovra ft gone", "Registered application is invalid",
            "Software\\RegisteredApplications", "ovra ft gone = Software\\ovra_ft_gone\\Capabilities", 0, false},
           {kUser, "Software\\RegisteredApplications", "ovra ft inside", "Registered application is invalid",
@@ -312,7 +333,8 @@ std::vector<Place> Places()
           {kUser, "Software\\RegisteredApplications", "ovra ft uninstalled", "Registered application is invalid",
            "Software\\RegisteredApplications",
            "ovra ft uninstalled = Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ovra_ft_uninst\\Capabilities",
-           0, false}}},
+           0, false}},
+         {{kUser, "Software\\ovra_ft_locked\\Capabilities"}}},
     };
     const std::vector<Seed> unjudged = Unjudged();
     places[0].seeds.insert(places[0].seeds.end(), unjudged.begin(), unjudged.end());
@@ -451,7 +473,12 @@ protected:
                                                          std::string(ovra::RegWalk::RootName(e.root)) + "\\" + e.section,
                                                          e.value, place.jobId, e.kind)));
         std::sort(expected.begin(), expected.end());
+        const DWORD kNoReading = READ_CONTROL | WRITE_DAC | DELETE;
+        for (const auto& key : place.locked)
+            EXPECT_TRUE(set_key_access(key.first, key.second.c_str(), 0, kNoReading)) << key.second;
         std::vector<ovra::JobResult> found = Run(place.jobId);
+        for (const auto& key : place.locked)
+            set_key_access(key.first, key.second.c_str(), 0, 0);
         EXPECT_EQ(expected, TestRecordTexts(found));
 
         for (ovra::JobResult& record : found)
