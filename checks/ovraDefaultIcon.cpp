@@ -46,9 +46,15 @@ bool DefaultIcon::IsDead(const char* text)
         path.assign(text, static_cast<size_t>(comma - text));
         indexed = true;
     }
+    if (!FileUtils::IsFullPath(path.c_str()) || FileUtils::FileExits(path.c_str()))
+        return false;
     // A file whose name itself ends in ",N" is the file meant.
-    return FileUtils::IsFullPath(path.c_str()) && !FileUtils::FileExits(path.c_str()) &&
-           (!indexed || !FileUtils::FileExits(text));
+    if (indexed)
+        return !FileUtils::FileExits(text);
+    // An index the shell cannot read ("app.exe,IDI_MAIN") still names the
+    // program before it, which may be there.
+    const char* comma = text[0] == '"' ? nullptr : std::strrchr(text, ',');
+    return !comma || !FileUtils::FileExits(std::string(text, static_cast<size_t>(comma - text)).c_str());
 }
 
 } // namespace ovra

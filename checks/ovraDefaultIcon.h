@@ -8,7 +8,8 @@ namespace ovra {
 class DefaultIcon {
 public:
     // True when text names a missing file on a fixed drive. "%1" (each
-    // file's own icon) and "@..." (an indirect string) are not judged.
+    // file's own icon) and "@..." (an indirect string) are not judged, nor
+    // is a text whose part before its last comma names a file that is there.
     static bool IsDead(const char* text);
 };
 

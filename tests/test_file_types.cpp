@@ -86,7 +86,7 @@ const char* const kUnjudgedCommands[] = {
 };
 const char* const kUnjudgedIcons[] = {
     "%1", "@" GONE "res.dll,-101", "shell32.dll,3", "C:\\ovra_ft\\live.exe", "\"C:\\ovra_ft\\live.exe\",-2",
-    "R:\\ovra_gone.ico", "C:\\ovra_ft\\live.exe, 1",
+    "R:\\ovra_gone.ico", "C:\\ovra_ft\\live.exe, 1", "C:\\ovra_ft\\live.exe,IDI_MAIN",
 };
 
 std::vector<Seed> Unjudged()
