@@ -17,12 +17,6 @@ const char kMachineClasses[] = "SOFTWARE\\Classes";
 const char kTwin[] = "\\Wow6432Node";
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-// A key that is there but cannot be read counts as there.
-bool Exists(HKEY root, const char* path)
-{
-    return RegKey::Exists(root, path, KEY_READ);
-}
-
 } // namespace
 
 const char* ClassAreas::ClassesPath(HKEY root)
@@ -68,8 +62,10 @@ bool ClassAreas::Registered(const char* path, RegText::Owner owner) const
     const bool user = owner == RegText::Owner::kUser;
     for (HKEY root : {user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, user ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER}) {
         for (const char* twin : {"", kTwin}) {
-            // A name too long to look up is never called unregistered.
-            if (!RegText::Compose(full, "%s%s\\%s", ClassesPath(root), twin, path) || Exists(root, full))
+            // A name too long to look up is never called unregistered, nor
+            // one whose key is there but cannot be read.
+            if (!RegText::Compose(full, "%s%s\\%s", ClassesPath(root), twin, path) ||
+                RegKey::Exists(root, full, KEY_READ))
                 return true;
         }
     }
@@ -87,7 +83,7 @@ bool ClassAreas::OtherUserHas(const char* path) const
         return true;
     char full[kRegTextSize];
     for (const std::string& user : m_users)
-        if (!RegText::Compose(full, "%s\\%s", user.c_str(), path) || Exists(HKEY_USERS, full))
+        if (!RegText::Compose(full, "%s\\%s", user.c_str(), path) || RegKey::Exists(HKEY_USERS, full, KEY_READ))
             return true;
     return false;
 }
