@@ -4,6 +4,7 @@
 #include "platform/ovraRegText.h"
 #include "checks/ovraRegWalk.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace ovra {
@@ -49,13 +50,12 @@ bool TypeLibVersion::NamesMissingFile(const char* text)
 bool TypeLibVersion::IsDead(HKEY library, const char* version, std::string& registration, std::string& path)
 {
     int dead = 0;
-    bool live = false;
-    RegWalk::Subkeys(library, version, nullptr, [&](HKEY versionKey, const char* locale) {
-        if (live || !IsHexNumber(locale))
+    // One live registration decides: the walks read no further names.
+    std::atomic<bool> live(false);
+    RegWalk::Subkeys(library, version, &live, [&](HKEY versionKey, const char* locale) {
+        if (!IsHexNumber(locale))
             return;
-        RegWalk::Subkeys(versionKey, locale, nullptr, [&](HKEY localeKey, const char* platform) {
-            if (live)
-                return;
+        RegWalk::Subkeys(versionKey, locale, &live, [&](HKEY localeKey, const char* platform) {
             char data[kRegTextSize];
             char expanded[kRegTextSize];
             const bool known = lstrcmpiA(platform, "win32") == 0 || lstrcmpiA(platform, "win64") == 0;
@@ -71,7 +71,7 @@ bool TypeLibVersion::IsDead(HKEY library, const char* version, std::string& regi
             }
         });
     });
-    return !live && dead > 0;
+    return !live.load() && dead > 0;
 }
 
 } // namespace ovra
