@@ -90,24 +90,19 @@ bool ClassEntry::KindOf(const char* name, Kind& kind)
     return true;
 }
 
-// Each question is a round trip to the registry. An extension lists its few
-// subkeys, its Open With lists among them; any other entry is asked for its
-// registrations by name, and lists its subkeys only when every one of them
-// is dead, to see whether it holds anything else.
+// Each question is a round trip to the registry, and every key opened is
+// one more close, which Wine makes one at a time for the whole process.
+// An entry is therefore asked for its registrations by name, and lists its
+// subkeys only when every one of them is dead, to see whether it holds
+// anything else. An extension's Open With lists are not asked for here:
+// their own walks open them, and a list that is not there costs that one
+// question.
 void ClassEntry::Read(HKEY parent)
 {
     RegKey entry;
     DWORD subkeys = 0, values = 0;
-    if (m_strName[0] == '.') {
-        if (!entry.Open(parent, m_strName.c_str(), KEY_READ) || !CountsOf(entry.Get(), &subkeys, nullptr))
-            return;
-        ListSubkeys(entry.Get(), subkeys);
-        if (m_bShell)
-            ReadVerbs(entry.Get(), "shell");
-        if (m_bIcon)
-            ReadIcon(entry.Get(), "DefaultIcon");
-        return;
-    }
+    if (m_strName[0] == '.')
+        m_nHolds |= kOpenWithProgids | kOpenWithList;
     ReadVerbs(parent, (m_strName + "\\shell").c_str());
     ReadIcon(parent, (m_strName + "\\DefaultIcon").c_str());
     RegKey probe;
