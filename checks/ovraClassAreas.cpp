@@ -4,6 +4,7 @@
 #include "platform/ovraRegKey.h"
 #include "platform/ovraRegText.h"
 #include "platform/ovraRegView.h"
+#include "platform/ovraUserAccount.h"
 #include "checks/ovraRegWalk.h"
 
 #include <cstring>
@@ -38,13 +39,17 @@ ClassAreas::ClassAreas() : m_bAllUsers(false)
                 m_walked.push_back(Area{root, twin});
         }
     }
-    // Every user with a profile; the service accounts install nothing.
+    // Every user with a profile but the scanning one, whose classes are
+    // walked; the service accounts install nothing. Where the scanning
+    // user's SID cannot be told, that user's hive is asked as another's.
     RegKey profiles;
     if (!profiles.Open(HKEY_LOCAL_MACHINE, kProfileList, KEY_READ))
         return;
     m_bAllUsers = true;
+    std::string own;
+    UserAccount::CurrentSidText(own);
     RegWalk::Subkeys(HKEY_LOCAL_MACHINE, kProfileList, nullptr, [&](HKEY, const char* sid) {
-        for (const char* service : {"S-1-5-18", "S-1-5-19", "S-1-5-20"})
+        for (const char* service : {"S-1-5-18", "S-1-5-19", "S-1-5-20", own.c_str()})
             if (lstrcmpiA(sid, service) == 0)
                 return;
         RegKey hive;
@@ -69,8 +74,12 @@ bool ClassAreas::Registered(const char* path, RegText::Owner owner) const
                 return true;
         }
     }
-    if (user)
-        return false;
+    return !user && OtherUserHasClass(path);
+}
+
+bool ClassAreas::OtherUserHasClass(const char* path) const
+{
+    char full[kRegTextSize];
     for (const char* twin : {"", kTwin})
         if (!RegText::Compose(full, "%s%s\\%s", kUserClasses, twin, path) || OtherUserHas(full))
             return true;

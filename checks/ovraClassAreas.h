@@ -45,6 +45,10 @@ public:
     // A class registered for 32-bit programs only is registered.
     bool Registered(const char* path, RegText::Owner owner) const;
 
+    // True when Classes\<path> is a key, in either view, of some user
+    // other than the scanning one, or some user's registry cannot be read.
+    bool OtherUserHasClass(const char* path) const;
+
     // True when path (below a user's root, such as an App Paths entry) is a
     // key of some user other than the scanning one, or some user's registry
     // cannot be read.
@@ -59,7 +63,7 @@ public:
 
 private:
     std::vector<Area> m_walked;
-    std::vector<std::string> m_users; // HKEY_USERS\<SID> of every profile whose hive is open to the scan
+    std::vector<std::string> m_users; // HKEY_USERS\<SID> of every other user's profile whose hive is open to the scan
     bool m_bAllUsers;                 // every profile's hive could be opened
 };
 

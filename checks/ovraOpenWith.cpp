@@ -115,9 +115,7 @@ void OpenWith::ReportProgIds(const Job& job, JobStatus& status, std::vector<JobR
             if (!types.seen.count(folded)
                     ? m_areas.Registered(named.name.c_str(), owner)
                     : types.live.count(folded) ||
-                          (owner == RegText::Owner::kMachine &&
-                           (m_areas.OtherUserHas(("Software\\Classes\\" + named.name).c_str()) ||
-                            m_areas.OtherUserHas(("Software\\Classes\\Wow6432Node\\" + named.name).c_str()))))
+                          (owner == RegText::Owner::kMachine && m_areas.OtherUserHasClass(named.name.c_str())))
                 continue;
             RegWalk::Report(job, status, records, named.root, named.list.c_str(), named.name.c_str(), kProblem,
                             RegWalk::Section(named.root, named.list.c_str()), named.name, kKindValue);
@@ -166,17 +164,17 @@ bool OpenWith::ProgramLives(const char* name, RegText::Owner owner)
 }
 
 // An Applications entry the walk did not list (it was added since) is
-// looked up again: found, it counts as live.
+// looked up again: found, it counts as live. One the walk reports whole is
+// dead, unless another user has one too, for a list all users share; such
+// a list's program may also be in another user's App Paths.
 bool OpenWith::Resolves(const char* name, const std::string& folded, RegText::Owner owner) const
 {
     const std::string application = "Applications\\" + std::string(name);
-    if (!m_applications.seen.count(folded) && m_areas.Registered(application.c_str(), RegText::Owner::kUser))
+    const bool shared = owner == RegText::Owner::kMachine;
+    if (!m_applications.seen.count(folded) ? m_areas.Registered(application.c_str(), owner)
+                                           : shared && m_areas.OtherUserHasClass(application.c_str()))
         return true;
-    // Another user's own Applications entry or App Paths entry, for a list
-    // all users share.
-    if (owner == RegText::Owner::kMachine &&
-        (m_areas.Registered(application.c_str(), owner) ||
-         m_areas.OtherUserHas((std::string(kUserAppPathsKey) + "\\" + name).c_str())))
+    if (shared && m_areas.OtherUserHas((std::string(kUserAppPathsKey) + "\\" + name).c_str()))
         return true;
     return HasLiveAppPath(name) || ProgramSearch::FindsBareName(name);
 }

@@ -1,5 +1,7 @@
 #include "platform/ovraFileSecurity.h"
 
+#include "platform/ovraUserAccount.h"
+
 #include <aclapi.h>
 #include <sddl.h>
 
@@ -32,24 +34,6 @@ private:
     void* m_pMemory = nullptr;
 };
 
-// The SID of the user this program runs as, copied out of its token.
-bool CurrentUser(std::vector<BYTE>& sid)
-{
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    const bool read = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size);
-    CloseHandle(token);
-    if (!read)
-        return false;
-    const PSID userSid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
-    sid.assign(static_cast<BYTE*>(userSid), static_cast<BYTE*>(userSid) + GetLengthSid(userSid));
-    return true;
-}
-
 bool IsTrusted(PSID sid, PSID user)
 {
     return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
@@ -81,7 +65,7 @@ bool FileSecurity::OnlyTrustedWriters(HANDLE file)
                         nullptr, &dacl, nullptr, descriptor.Receive()) != ERROR_SUCCESS)
         return false;
     std::vector<BYTE> userSid;
-    const PSID user = CurrentUser(userSid) ? static_cast<PSID>(userSid.data()) : nullptr;
+    const PSID user = UserAccount::CurrentSid(userSid) ? static_cast<PSID>(userSid.data()) : nullptr;
     // No list at all lets everyone do everything.
     if (!owner || !dacl || !IsTrusted(owner, user))
         return false;
