@@ -19,7 +19,7 @@ const char kVerbProblem[] = "Shell command is invalid";
 const char kIconProblem[] = "Default icon is invalid";
 
 // A key with more subkeys than this is no type (CLSID, Interface, TypeLib):
-// its few names of interest are looked up, not listed.
+// it holds something else, and is not listed.
 const DWORD kListed = 64;
 
 // The shell's own objects (Microsoft: "Registering Shell Extension
@@ -68,7 +68,7 @@ bool CountsOf(HKEY key, DWORD* subkeys, DWORD* values)
 
 ClassEntry::ClassEntry(HKEY root, const std::string& parentPath, const char* name, Kind kind)
     : m_hRoot(root), m_strParent(parentPath), m_strName(name), m_strPath(parentPath + "\\" + name), m_kind(kind),
-      m_nHolds(0), m_bShell(false), m_bIcon(false), m_bOther(false), m_bProtocol(false), m_bWhole(false),
+      m_nHolds(0), m_bOther(false), m_bWhole(false),
       m_nRegistrations(0)
 {
 }
@@ -123,38 +123,16 @@ void ClassEntry::Read(HKEY parent)
 void ClassEntry::ListSubkeys(HKEY entry, DWORD count)
 {
     std::vector<std::string> names;
-    if (count > kListed) {
-        for (const char* known : {"shell", "DefaultIcon", "shellex", "OpenWithProgids", "OpenWithList", "Background"}) {
-            RegKey probe;
-            if (probe.Open(entry, known, KEY_READ))
-                names.push_back(known);
-        }
+    if (count > kListed || !SubkeyNames(entry, count, names)) {
         m_bOther = true;
-    } else if (!SubkeyNames(entry, count, names)) {
-        m_bOther = true;
+        return;
     }
-    const struct {
-        const char* name;
-        unsigned holds;
-    } kLooked[] = {{"shellex", kShellex}, {"OpenWithProgids", kOpenWithProgids}, {"OpenWithList", kOpenWithList},
-                   {"Background", kBackground}};
     for (const std::string& name : names) {
         const char* text = name.c_str();
-        if (EqualsFolded(text, "shell")) {
-            m_bShell = true;
-            continue;
-        }
-        if (EqualsFolded(text, "DefaultIcon")) {
-            m_bIcon = true;
-            continue;
-        }
         // An application's list of the types it opens registers nothing.
-        if (m_kind == Kind::kApplication && EqualsFolded(text, "SupportedTypes"))
-            continue;
-        m_bOther = true;
-        for (const auto& looked : kLooked)
-            if (EqualsFolded(text, looked.name))
-                m_nHolds |= looked.holds;
+        if (!EqualsFolded(text, "shell") && !EqualsFolded(text, "DefaultIcon") &&
+            !(m_kind == Kind::kApplication && EqualsFolded(text, "SupportedTypes")))
+            m_bOther = true;
     }
 }
 
@@ -167,10 +145,9 @@ void ClassEntry::ReadVerbs(HKEY base, const char* path)
     if (answer != ERROR_SUCCESS) {
         // Verbs that cannot be read may be live: the entry keeps them.
         if (RegKey::IsThere(answer))
-            m_bShell = m_bOther = true;
+            m_bOther = true;
         return;
     }
-    m_bShell = true;
     if (!CountsOf(shell.Get(), &count, nullptr) || !SubkeyNames(shell.Get(), count, verbs)) {
         m_bOther = true; // a verb that cannot be read may be live
         return;
@@ -194,10 +171,9 @@ void ClassEntry::ReadIcon(HKEY base, const char* path)
     const LONG answer = icon.Try(base, path, KEY_READ);
     if (answer != ERROR_SUCCESS) {
         if (RegKey::IsThere(answer))
-            m_bIcon = m_bOther = true;
+            m_bOther = true;
         return;
     }
-    m_bIcon = true;
     ++m_nRegistrations;
     PathViews::Forget();
     char data[kRegTextSize];

@@ -77,7 +77,7 @@ private:
     std::string m_strPath; // parent\name
     Kind m_kind;
     unsigned m_nHolds;
-    bool m_bShell, m_bIcon, m_bOther, m_bProtocol, m_bWhole;
+    bool m_bOther, m_bWhole;
     int m_nRegistrations;
     std::vector<Part> m_dead;
 };

@@ -1,5 +1,6 @@
 #include "platform/ovraFileSecurity.h"
 
+#include "platform/ovraLocalMemory.h"
 #include "platform/ovraUserAccount.h"
 
 #include <aclapi.h>
@@ -15,24 +16,6 @@ namespace {
 // first granting them to oneself.
 const ACCESS_MASK kWriteRights =
     FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
-
-// Frees what the security functions allocate with LocalAlloc.
-class LocalMemory {
-public:
-    LocalMemory() = default;
-    ~LocalMemory()
-    {
-        if (m_pMemory)
-            LocalFree(m_pMemory);
-    }
-    LocalMemory(const LocalMemory&) = delete;
-    LocalMemory& operator=(const LocalMemory&) = delete;
-    void** Receive() { return &m_pMemory; }
-    void* Get() const { return m_pMemory; }
-
-private:
-    void* m_pMemory = nullptr;
-};
 
 bool IsTrusted(PSID sid, PSID user)
 {

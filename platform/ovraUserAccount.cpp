@@ -1,6 +1,7 @@
 #include "platform/ovraUserAccount.h"
 
 #include "platform/ovraFileHandle.h"
+#include "platform/ovraLocalMemory.h"
 
 #include <sddl.h>
 
@@ -25,11 +26,10 @@ bool UserAccount::CurrentSid(std::vector<BYTE>& sid)
 bool UserAccount::CurrentSidText(std::string& text)
 {
     std::vector<BYTE> sid;
-    char* converted = nullptr;
-    if (!CurrentSid(sid) || !ConvertSidToStringSidA(sid.data(), &converted))
+    LocalMemory converted;
+    if (!CurrentSid(sid) || !ConvertSidToStringSidA(sid.data(), reinterpret_cast<char**>(converted.Receive())))
         return false;
-    text = converted;
-    LocalFree(converted);
+    text = static_cast<const char*>(converted.Get());
     return true;
 }
 
